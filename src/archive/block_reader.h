@@ -1,0 +1,47 @@
+// A compressed block: a 9-byte header (CRC-32 of the next five bytes, stored
+// size S, compressed flag) and S bytes of chunks, each a CRC-32 followed by up
+// to 4,096 data bytes. The chunks' data are either the content itself or an
+// LZMA stream of it.
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "archive/decompressor.h"
+#include "toolkit/stream.h"
+
+constexpr int32_t kChunkDataSize = 4096;
+constexpr int32_t kBlockHeaderSize = 9;
+
+class TCompressedBlockReader final : public TByteSource {
+public:
+  // Reads and checks the block header at the source's current position.
+  // decompressorClass is used when the block is compressed.
+  TCompressedBlockReader(TStream& source, TDecompressorClass decompressorClass);
+  // Leaves the source on the first byte after the block.
+  ~TCompressedBlockReader() override;
+  TCompressedBlockReader(const TCompressedBlockReader&) = delete;
+  TCompressedBlockReader& operator=(const TCompressedBlockReader&) = delete;
+
+  // Fills buffer with the next count bytes of the block's content. Returns
+  // false, with the rest of the buffer zeroed, when the block is damaged
+  // (bad header, chunk CRC mismatch, invalid or broken stream, truncated):
+  // damaged bytes are never delivered as data.
+  bool Read(void* buffer, int32_t count) override;
+
+  bool Damaged() const { return damaged_; }
+  bool InBlock() const { return inBlock_; }
+
+private:
+  static int32_t ReadStoredProc(void* context, void* buffer, int32_t count);
+  int32_t ReadStored(void* buffer, int32_t count);
+  void LoadChunk();
+
+  std::unique_ptr<TCustomDecompressor> decompressor_;
+  TStream& source_;
+  uint32_t remaining_ = 0;  // stored bytes not yet taken from the source
+  bool inBlock_ = false;
+  bool damaged_ = false;
+  int32_t chunkPosition_ = 0;
+  int32_t chunkLeft_ = 0;
+  uint8_t chunk_[kChunkDataSize];
+};

@@ -1,0 +1,9 @@
+// The process's exit codes. Numbers are never reused for another meaning.
+#pragma once
+
+enum TExitCode : int {
+  kExitOk = 0,             // an orderly end: installed, test mode, finish actions
+  kExitUserCancelled = 1,  // the user ended the setup before the installation completed
+  kExitRefused = 2,        // an environment check refused this machine
+  kExitCorrupted = 3,      // the setup files are damaged
+};

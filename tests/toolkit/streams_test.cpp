@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "test_support.h"
+#include "toolkit/file_stream.h"
+#include "toolkit/memory_stream.h"
+#include "toolkit/piecewise_copy.h"
+
+TEST(MemoryStream, SeeksFromEveryOriginAndGrowsOnWrite) {
+  TMemoryStream s;
+  EXPECT_EQ(s.Write("abcdef", 6), 6);
+  EXPECT_EQ(s.Seek(-2, TSeekOrigin::End), 4);
+  char two[2];
+  EXPECT_EQ(s.Read(two, 5), 2);
+  EXPECT_EQ(std::string(two, 2), "ef");
+  EXPECT_EQ(s.Read(two, 1), 0);
+  EXPECT_EQ(s.Seek(-5, TSeekOrigin::Current), 1);
+  EXPECT_EQ(s.Seek(-1, TSeekOrigin::Start), -1);
+  s.Seek(8, TSeekOrigin::Start);
+  EXPECT_EQ(s.Write("x", 1), 1);  // writing past the end fills the gap
+  EXPECT_EQ(s.Size(), 9);
+  EXPECT_EQ(s.Bytes()[6], 0);
+}
+
+TEST(FileStream, WritesReadsAndSeeksAFile) {
+  std::string path = (std::filesystem::temp_directory_path() / "setup_stream_test.bin").string();
+  TBytes data = MixedBytes(100000);
+  {
+    auto out = TFileStream::Open(path, TFileStream::Mode::Create);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->Write(data.data(), int32_t(data.size())), int32_t(data.size()));
+  }
+  auto in = TFileStream::Open(path, TFileStream::Mode::OpenRead);
+  ASSERT_TRUE(in);
+  EXPECT_EQ(in->Size(), int64_t(data.size()));
+  EXPECT_EQ(in->Seek(-10, TSeekOrigin::End), int64_t(data.size() - 10));
+  uint8_t tail[20];
+  EXPECT_EQ(in->Read(tail, 20), 10);
+  EXPECT_TRUE(std::equal(tail, tail + 10, data.end() - 10));
+  EXPECT_EQ(in->Write(tail, 1), -1) << "a stream opened for reading refuses writes";
+  in.reset();
+  std::remove(path.c_str());
+  EXPECT_FALSE(TFileStream::Open(path, TFileStream::Mode::OpenRead));
+}
+
+namespace {
+int g_pumps = 0;
+void CountPump() { ++g_pumps; }
+
+// Accepts `room` bytes, then fails every write.
+class TFullStream : public TStream {
+public:
+  explicit TFullStream(int64_t room) : room_(room) {}
+  int32_t Read(void*, int32_t) override { return 0; }
+  int32_t Write(const void*, int32_t count) override {
+    if (count > room_) return -1;
+    room_ -= count;
+    return count;
+  }
+  int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
+  int64_t Size() override { return 0; }
+
+private:
+  int64_t room_;
+};
+}  // namespace
+
+TEST(PiecewiseCopy, CopiesInPiecesAndLetsWindowsRunBetweenThem) {
+  TMemoryStream source(MixedBytes(3 * kCopyPieceSize + 17));
+  TMemoryStream destination;
+  g_pumps = 0;
+  SetMessagePump(CountPump);
+  EXPECT_EQ(CopyPiecewise(destination, source, 2 * kCopyPieceSize + 5), 2 * kCopyPieceSize + 5);
+  EXPECT_EQ(g_pumps, 3);
+  // Asking for more than the source holds copies what there is.
+  EXPECT_EQ(CopyPiecewise(destination, source, 10 * kCopyPieceSize), kCopyPieceSize + 12);
+  SetMessagePump(nullptr);
+  EXPECT_EQ(destination.Bytes(), source.Bytes());
+}
+
+TEST(PiecewiseCopy, StopsAtTheFirstFailedWrite) {
+  TMemoryStream source(MixedBytes(3 * kCopyPieceSize));
+  TFullStream full(kCopyPieceSize + 100);
+  EXPECT_EQ(CopyPiecewise(full, source, 3 * kCopyPieceSize), kCopyPieceSize);
+}

@@ -1,0 +1,45 @@
+// The setup description: a plain text file that says what goes into a setup
+// executable (header fields, section records, languages and their messages,
+// resources, product files, archive settings). docs/mksetup.md gives the
+// format; this reads it into what BuildSetupImage takes.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "mksetup/archive_writer.h"
+
+// A fault in a description or in a file it names; what() reads
+// "file:line: what is wrong".
+class TDescriptionError : public std::runtime_error {
+public:
+  TDescriptionError(const std::string& file, int line, const std::string& message);
+  const std::string& File() const { return file_; }
+  int Line() const { return line_; }
+
+private:
+  std::string file_;
+  int line_;
+};
+
+struct TDescription {
+  TArchiveInput archive;         // complete but for the stub's bytes
+  std::string stubPath;          // from "stub =", relative paths resolved; "" when not given
+  std::string diskNameTemplate;  // header field 21: names disk 2, 3, ... (DiskFileName)
+};
+
+// Parses the text of a description. fileName is used in error messages;
+// relative paths inside are taken from baseDir ("" = the current folder).
+// Throws TDescriptionError.
+TDescription ParseDescription(const std::string& text, const std::string& fileName, const std::string& baseDir);
+
+// Reads the description file at path and parses it, its folder being the
+// base of its relative paths. Throws TDescriptionError.
+TDescription LoadDescription(const std::string& path);
+
+// A UTC date and time "YYYY-MM-DD", optionally followed by " HH:MM",
+// ":SS" and "." with 1 to 7 digits of fraction (a "T" may stand for the
+// space), as a FILETIME: 100 ns ticks since 1601-01-01 00:00:00 UTC.
+// Nothing when the text is not such a date or names no real day or time.
+std::optional<uint64_t> ParseUtcDateTime(const std::string& text);
