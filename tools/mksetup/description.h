@@ -35,7 +35,8 @@ struct TDescription {
 TDescription ParseDescription(const std::string& text, const std::string& fileName, const std::string& baseDir);
 
 // Reads the description file at path and parses it, its folder being the
-// base of its relative paths. Throws TDescriptionError.
+// base of its relative paths. Throws TDescriptionError for faults in it, and
+// std::runtime_error when the file itself cannot be read.
 TDescription LoadDescription(const std::string& path);
 
 // A UTC date and time "YYYY-MM-DD", optionally followed by " HH:MM",

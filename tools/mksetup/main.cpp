@@ -1,1 +1,145 @@
-int main() { return 0; }
+// mksetup: writes a setup executable (a stub followed by its setup archive)
+// and, in per-file mode with a disk size, the disk files beside it, from a
+// setup description (docs/mksetup.md).
+//
+// Exit codes: 0 written; 1 a file could not be read or written; 2 the
+// command line or the description is wrong (or describes a setup that
+// cannot be built).
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "archive/disk_files.h"
+#include "mksetup/archive_writer.h"
+#include "mksetup/description.h"
+
+namespace {
+
+enum TExitCode { kExitOk = 0, kExitIo = 1, kExitUsage = 2 };
+
+const char kUsage[] =
+    "usage: mksetup [--stub FILE] [-o OUTPUT] DESCRIPTION\n"
+    "  --stub FILE  the executable the archive is appended to (default: 'stub =' of the description)\n"
+    "  -o OUTPUT    the setup executable to write (default: DESCRIPTION with the extension .exe)\n";
+
+struct TOptions {
+  std::string stub, output, description;
+};
+
+// A file that could not be read or written.
+struct TIoError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+bool ParseArguments(int argc, char** argv, TOptions& options) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if ((arg == "--stub" || arg == "-o") && i + 1 < argc) {
+      (arg == "--stub" ? options.stub : options.output) = argv[++i];
+    } else if (!arg.empty() && arg[0] == '-') {
+      return false;
+    } else if (options.description.empty()) {
+      options.description = arg;
+    } else {
+      return false;
+    }
+  }
+  return !options.description.empty();
+}
+
+std::string DefaultOutput(const std::string& description) {
+  size_t slash = description.rfind('/');
+  size_t dot = description.rfind('.');
+  bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+  return (hasExtension ? description.substr(0, dot) : description) + ".exe";
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+TBytes ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw TIoError("cannot open '" + path + "'");
+  TBytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw TIoError("cannot read '" + path + "'");
+  return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const TBytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw TIoError("cannot create '" + path + "'");
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  out.close();
+  if (!out) throw TIoError("cannot write '" + path + "'");
+  std::printf("%s (%zu bytes)\n", path.c_str(), bytes.size());
+}
+
+// Disk j (j >= 2) lies beside the executable, named by field 21.
+std::vector<std::string> DiskPaths(const std::string& output, const std::string& nameTemplate, size_t disks) {
+  std::vector<std::string> paths;
+  std::set<std::string> seen{output};
+  for (size_t i = 0; i < disks; ++i) {
+    std::string path = FolderOf(output) + DiskFileName(nameTemplate, int(i) + 2);
+    if (!seen.insert(path).second)
+      throw std::invalid_argument("field 21 gives disk " + std::to_string(i + 2) + " the name of another file ('" +
+                                  path + "'); write @$&%19 where the disk number goes");
+    paths.push_back(path);
+  }
+  return paths;
+}
+
+int Run(const TOptions& options) {
+  TDescription description;
+  try {
+    description = LoadDescription(options.description);
+  } catch (const TDescriptionError&) {
+    throw;
+  } catch (const std::runtime_error& e) {
+    throw TIoError(e.what());
+  }
+  std::string stub = options.stub.empty() ? description.stubPath : options.stub;
+  if (stub.empty()) throw std::invalid_argument("no stub: give --stub FILE or 'stub =' in the description");
+  description.archive.stub = ReadFileBytes(stub);
+
+  TSetupImage image = BuildSetupImage(description.archive);
+  std::string output = options.output.empty() ? DefaultOutput(options.description) : options.output;
+  std::vector<std::string> disks = DiskPaths(output, description.diskNameTemplate, image.disks.size());
+  WriteFileBytes(output, image.executable);
+  for (size_t i = 0; i < disks.size(); ++i) WriteFileBytes(disks[i], image.disks[i]);
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TOptions options;
+  if (!ParseArguments(argc, argv, options)) {
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+  }
+  try {
+    return Run(options);
+  } catch (const TIoError& e) {
+    std::fprintf(stderr, "mksetup: %s\n", e.what());
+    return kExitIo;
+  } catch (const TDescriptionError& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return kExitUsage;
+  } catch (const std::invalid_argument& e) {  // the setup described cannot be built
+    std::fprintf(stderr, "mksetup: %s\n", e.what());
+    return kExitUsage;
+  } catch (const std::runtime_error& e) {  // the encoder refused the options
+    std::fprintf(stderr, "mksetup: %s\n", e.what());
+    return kExitUsage;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "mksetup: %s\n", e.what());
+    return kExitIo;
+  }
+}

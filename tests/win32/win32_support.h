@@ -1,0 +1,82 @@
+// Helpers for the tests that run on Win32 (under Wine here).
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "mksetup/archive_writer.h"
+
+// A 24-bit bottom-up bitmap file of the given size, filled with one colour.
+inline TBytes MakeBitmapFile(int width, int height, uint8_t blue = 10, uint8_t green = 20, uint8_t red = 30) {
+  const uint32_t stride = (uint32_t(width) * 3 + 3) & ~3u;
+  const uint32_t pixels = stride * uint32_t(height);
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + pixels;
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  info.biSizeImage = pixels;
+  TBytes out(file.bfSize);
+  memcpy(out.data(), &file, sizeof file);
+  memcpy(out.data() + sizeof file, &info, sizeof info);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      uint8_t* p = out.data() + file.bfOffBits + uint32_t(y) * stride + uint32_t(x) * 3;
+      p[0] = blue, p[1] = green, p[2] = red;
+    }
+  return out;
+}
+
+inline std::string ExecutableFolder() {
+  char path[MAX_PATH * 2];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string s(path, n);
+  return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+inline TBytes ReadWholeFile(const std::string& path) {
+  TBytes out;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return out;
+  DWORD size = GetFileSize(h, nullptr), got = 0;
+  out.resize(size);
+  if (!ReadFile(h, out.data(), size, &got, nullptr) || got != size) out.clear();
+  CloseHandle(h);
+  return out;
+}
+
+inline bool WriteWholeFile(const std::string& path, const TBytes& bytes) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+  CloseHandle(h);
+  return ok;
+}
+
+inline bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Runs a program with a command line and returns its exit code (or -1).
+inline int RunProgram(const std::string& program, const std::string& arguments, DWORD timeoutMs = 60000) {
+  std::string commandLine = "\"" + program + "\" " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return -1;
+  DWORD code = DWORD(-1);
+  if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+  else TerminateProcess(process.hProcess, 99);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return int(code);
+}
