@@ -10,6 +10,8 @@
 #include "startup/resource_dispatch.h"
 #include "startup/temp_folder.h"
 #include "toolkit/file_stream.h"
+#include "toolkit/message_pump.h"
+#include "toolkit/piecewise_copy.h"
 
 std::string ModuleFileName() {
   std::vector<char> buffer(MAX_PATH + 1);
@@ -32,6 +34,7 @@ static bool LoadSetup() {
 }
 
 int ProgramEntry() {
+  SetMessagePump(PumpWindowMessages);
   CreateTemporaryFolder();
   bool sound = LoadSetup();
   // The language, environment, wizard and installation steps join here as

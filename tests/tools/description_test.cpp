@@ -1,0 +1,368 @@
+// The setup description read into a script and an archive input; the script
+// is read back the way setup.exe reads it.
+#include "mksetup/description.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "archive/setup_script.h"
+#include "toolkit/memory_stream.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TDescription Parse(const std::string& text, const std::string& baseDir = "") {
+  return ParseDescription(text, "test.setup", baseDir);
+}
+
+TSetupScript ReadHeader(const TDescription& description) {
+  TSetupScript script;
+  EXPECT_TRUE(ParseScriptHeader(TMemoryStream(description.archive.script), script));
+  return script;
+}
+
+TSetupScript ReadScript(const TDescription& description) {
+  TSetupScript script;
+  TMemoryStream item(description.archive.script);
+  EXPECT_TRUE(ParseScriptHeader(item, script));
+  EXPECT_TRUE(ParseScriptSections(item, script));
+  return script;
+}
+
+std::vector<std::string> Record(const TSetupScript& script, TSection section, size_t k) {
+  size_t n = size_t(SectionLayout(section).fieldsPerRecord);
+  size_t first = k * n + (section == kSectionMessages ? 1 : 0);
+  const auto& fields = script.sections[section].fields;
+  if (first + n > fields.size()) return {};
+  return std::vector<std::string>(fields.begin() + long(first), fields.begin() + long(first + n));
+}
+
+// The message of the error the text causes ("" when it parses).
+std::string ErrorOf(const std::string& text, const std::string& baseDir = "") {
+  try {
+    Parse(text, baseDir);
+  } catch (const TDescriptionError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+class TTempDir {
+public:
+  TTempDir() {
+    std::random_device random;
+    path_ = fs::temp_directory_path() / ("mksetup-test-" + std::to_string(random()));
+    fs::create_directories(path_);
+  }
+  ~TTempDir() { fs::remove_all(path_); }
+  std::string Path() const { return path_.generic_string(); }
+  void Write(const std::string& name, const std::string& bytes) const {
+    fs::create_directories((path_ / name).parent_path());
+    std::ofstream(path_ / name, std::ios::binary) << bytes;
+  }
+
+private:
+  fs::path path_;
+};
+
+}  // namespace
+
+TEST(DescriptionTest, HeaderFieldsKeepTheirTextAsWritten) {
+  TDescription d = Parse(
+      "field 65 =   two spaces kept\n"
+      "field 8 = a = b  # not a comment \n"
+      "field 9 =\n"
+      "field 11 = \n"
+      "FIELD   12 = windows line end\r\n"
+      "field 13 = cr\rinside\n"
+      "field 62 = \xC4\xE9\t@$&%04\\x");
+  TSetupScript script = ReadHeader(d);
+  ASSERT_EQ(script.header.size(), size_t(kHeaderFieldCount));
+  EXPECT_EQ(script.header[65], "  two spaces kept");
+  EXPECT_EQ(script.header[8], "a = b  # not a comment ");
+  EXPECT_EQ(script.header[9], "");
+  EXPECT_EQ(script.header[11], "");
+  EXPECT_EQ(script.header[12], "windows line end");
+  EXPECT_EQ(script.header[13], "cr\rinside");
+  EXPECT_EQ(script.header[62], "\xC4\xE9\t@$&%04\\x");
+}
+
+TEST(DescriptionTest, ModeSetsField34UnlessTheDescriptionDoes) {
+  EXPECT_EQ(ReadHeader(Parse("")).header[34], "1");
+  TDescription perFile = Parse("[archive]\nmode = per-file\n");
+  EXPECT_FALSE(perFile.archive.solid);
+  EXPECT_EQ(ReadHeader(perFile).header[34], "0");
+  TDescription contrary = Parse("field 34 = 1\n[archive]\nmode = per-file\n");
+  EXPECT_FALSE(contrary.archive.solid);
+  EXPECT_EQ(ReadHeader(contrary).header[34], "1");
+}
+
+TEST(DescriptionTest, CountsAndCheckValueAreComputedUnlessGiven) {
+  const std::string records = "[registry]\nroot = 1\n[registry]\nroot = 2\n[file]\ncontent = x\n";
+  TSetupScript computed = ReadHeader(Parse(records));
+  EXPECT_EQ(computed.header[50], "2");
+  EXPECT_EQ(computed.header[67], "1");
+  EXPECT_EQ(computed.header[35].size(), 8u);
+
+  TSetupScript given = ReadHeader(Parse("field 67 = 7\nfield 35 = 0BADC0DE\nfield 50 =\n" + records));
+  EXPECT_EQ(given.header[67], "7");
+  EXPECT_EQ(given.header[35], "0BADC0DE");
+  EXPECT_EQ(given.header[50], "");
+}
+
+// Every field named as the format documents it lands at its place in the record.
+TEST(DescriptionTest, NamedFieldsLandInTheirRecordPositions) {
+  struct TCase {
+    const char* block;
+    TSection section;
+    std::vector<std::string> names;  // in record order
+  };
+  const TCase cases[] = {
+      {"registry variable", kSectionRegistryVariables, {"root", "key", "name", "default"}},
+      {"registry", kSectionRegistry, {"root", "key", "name", "data", "type", "overwrite", "remove"}},
+      {"uninstall registry", kSectionUninstallRegistry, {"root", "key", "name"}},
+      {"font", kSectionFonts, {"name", "file"}},
+      {"shortcut",
+       kSectionShortcuts,
+       {"location", "link", "target", "arguments", "description", "icon", "icon index", "working folder"}},
+      {"folder", kSectionFolders, {"path", "remove"}},
+      {"command", kSectionCommands, {"note", "program", "parameters", "show", "phase", "wait"}},
+      {"ini", kSectionIni, {"file", "section", "key", "value", "overwrite", "remove"}},
+      {"uninstaller record", kSectionUninstallerRecords, {"first", "second"}},
+      {"component", kSectionComponents, {"library", "unregister"}},
+      {"language", kSectionLanguages, {"name", "id", "licence", "information"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.block);
+    // Written last field first, so that order in the description cannot matter.
+    std::string text = std::string("[") + c.block + "]\n";
+    std::vector<std::string> expected;
+    for (size_t i = c.names.size(); i-- > 0;) text += c.names[i] + " = v" + std::to_string(i) + "\n";
+    for (size_t i = 0; i < c.names.size(); ++i) expected.push_back("v" + std::to_string(i));
+    EXPECT_EQ(Record(ReadScript(Parse(text)), c.section, 0), expected);
+  }
+}
+
+TEST(DescriptionTest, FieldsByPositionAndLooseNames) {
+  TSetupScript script = ReadScript(Parse(
+      "[shortcut]\n"
+      "  Working   Folder = C:\\w\n"
+      "field 6 = 3\n"
+      "field 0 = 4\n"));
+  EXPECT_EQ(Record(script, kSectionShortcuts, 0), (std::vector<std::string>{"4", "", "", "", "", "", "3", "C:\\w"}));
+}
+
+TEST(DescriptionTest, UninstallCommandsFollowInstallCommands) {
+  TSetupScript script = ReadScript(Parse(
+      "[uninstall command]\nprogram = undo.exe\nphase = 0\n"
+      "[command]\nprogram = first.exe\n"
+      "[command]\nprogram = second.exe\n"));
+  EXPECT_EQ(script.header[40], "2");
+  EXPECT_EQ(script.header[25], "1");
+  EXPECT_EQ(Record(script, kSectionCommands, 0)[1], "first.exe");
+  EXPECT_EQ(Record(script, kSectionCommands, 1)[1], "second.exe");
+  EXPECT_EQ(Record(script, kSectionCommands, 2)[1], "undo.exe");
+  EXPECT_EQ(Record(script, kSectionCommands, 2)[4], "0");
+}
+
+TEST(DescriptionTest, FilesTakeTheirBytesInRecordOrderAndTheirTimes) {
+  TTempDir dir;
+  dir.Write("product/bin/tool.dat", std::string("\x00\x01\xFF\r\n", 5));
+  TDescription d = Parse(
+      "[file]\n"
+      "source = product/bin/tool.dat\n"
+      "target = @$&%04\\bin\\tool.dat\n"
+      "time = 2024-05-01 12:30:45.123\n"
+      "existing = 2\nuninstall = 1\nattributes = 33\n"
+      "[file]\n"
+      "content =  inline text \n"
+      "time = -12abc\n"
+      "[file]\n"
+      "content =\n"
+      "time = 1601-01-01\n",
+      dir.Path());
+  ASSERT_EQ(d.archive.files.size(), 3u);
+  EXPECT_EQ(d.archive.files[0], TBytes({0x00, 0x01, 0xFF, '\r', '\n'}));
+  EXPECT_EQ(std::string(d.archive.files[1].begin(), d.archive.files[1].end()), " inline text ");
+  EXPECT_TRUE(d.archive.files[2].empty());
+  TSetupScript script = ReadScript(d);
+  EXPECT_EQ(Record(script, kSectionFiles, 0),
+            (std::vector<std::string>{"@$&%04\\bin\\tool.dat", "2", "133590402451230000", "1", "33"}));
+  EXPECT_EQ(Record(script, kSectionFiles, 1)[2], "-12abc");  // not a date: written as it stands
+  EXPECT_EQ(Record(script, kSectionFiles, 2)[2], "0");
+}
+
+TEST(DescriptionTest, UtcDateTimesBecomeFileTimes) {
+  EXPECT_EQ(ParseUtcDateTime("1601-01-01"), uint64_t(0));
+  EXPECT_EQ(ParseUtcDateTime("1601-01-01 00:00:00.0000001"), uint64_t(1));
+  EXPECT_EQ(ParseUtcDateTime("1970-01-01 00:00"), uint64_t(116444736000000000));
+  EXPECT_EQ(ParseUtcDateTime("2024-05-01T12:30:45.123"), uint64_t(133590402451230000));
+  // 2000 is a leap year, 1900 and 2100 are not.
+  EXPECT_EQ(*ParseUtcDateTime("2000-03-01") - *ParseUtcDateTime("2000-02-28"), 2 * 864000000000ull);
+  EXPECT_EQ(*ParseUtcDateTime("2100-03-01") - *ParseUtcDateTime("2100-02-28"), 864000000000ull);
+  EXPECT_EQ(ParseUtcDateTime("9999-12-31 23:59:59.9999999"), uint64_t(2650467743999999999));
+  for (const char* bad : {"1600-12-31", "2023-02-29", "1900-02-29", "2024-13-01", "2024-04-31", "2024-05-01 24:00",
+                          "2024-05-01 12:60", "2024-05-01 12:30:60", "2024-05-01 12:30:45.", "2024-5-1",
+                          "2024-05-01 12:30:45.12345678", "2024-05-01 12", "2024-05-01x"}) {
+    EXPECT_FALSE(ParseUtcDateTime(bad)) << bad;
+  }
+}
+
+TEST(DescriptionTest, MessagesComeFromTheFileWithEscapesAndOverrides) {
+  TTempDir dir;
+  dir.Write("msg/english.txt",
+            "Welcome\r\n"
+            "line one\\nline two\n"
+            "C:\\\\Games\\\\\n"
+            "\n"
+            " leading and trailing \n"
+            "six");
+  TDescription d = Parse(
+      "[language]\nname = English\nid = 1033\n"
+      "message 6 = over\\nridden\n"
+      "messages = msg/english.txt\n"
+      "message 87 = last\n",
+      dir.Path());
+  TSetupScript script = ReadScript(d);
+  EXPECT_EQ(Record(script, kSectionLanguages, 0), (std::vector<std::string>{"English", "1033", "", ""}));
+  std::vector<std::string> messages = Record(script, kSectionMessages, 0);
+  ASSERT_EQ(messages.size(), size_t(kMessagesPerLanguage));
+  EXPECT_EQ(messages[0], "Welcome");
+  EXPECT_EQ(messages[1], "line one\r\nline two");
+  EXPECT_EQ(messages[2], "C:\\Games\\");
+  EXPECT_EQ(messages[3], "");
+  EXPECT_EQ(messages[4], " leading and trailing ");
+  EXPECT_EQ(messages[5], "over\r\nridden");
+  EXPECT_EQ(messages[6], "");
+  EXPECT_EQ(messages[86], "last");
+}
+
+TEST(DescriptionTest, FaultsInAMessagesFileNameThatFileAndLine) {
+  TTempDir dir;
+  std::string tooMany;
+  for (int i = 1; i <= 88; ++i) tooMany += "m" + std::to_string(i) + "\n";
+  dir.Write("many.txt", tooMany);
+  dir.Write("escape.txt", "one\ntwo\nC:\\Games\n");
+  EXPECT_NE(ErrorOf("[language]\nmessages = many.txt\n", dir.Path()).find("many.txt:88:"), std::string::npos);
+  EXPECT_NE(ErrorOf("[language]\nmessages = escape.txt\n", dir.Path()).find("escape.txt:3:"), std::string::npos);
+  // Exactly 87 lines with a final line end is not too many.
+  dir.Write("full.txt", tooMany.substr(0, tooMany.find("m88")));
+  EXPECT_EQ(ErrorOf("[language]\nmessages = full.txt\n", dir.Path()), "");
+}
+
+TEST(DescriptionTest, ArchiveSettings) {
+  TDescription d = Parse(
+      "field 21 = disk@$&%19.pak\n"
+      "[archive]\nmode = per-file\ndisk size = 64 KiB\n"
+      "[block 0]\ncompression = stored\n"
+      "[file blocks]\n"
+      "lc = 0\nlp = 2\npb = 1\ndictionary = 2 MiB\npreset = 9\nend marker = off\n"
+      "properties byte = 225\ndictionary field = 0x02000001\n");
+  EXPECT_FALSE(d.archive.solid);
+  EXPECT_EQ(d.archive.diskSize, 65536u);
+  EXPECT_EQ(d.diskNameTemplate, "disk@$&%19.pak");
+  EXPECT_FALSE(d.archive.block0.compressed);
+  const TBlockOptions& files = d.archive.fileBlocks;
+  EXPECT_TRUE(files.compressed);
+  EXPECT_EQ(files.lzma.lc, 0u);
+  EXPECT_EQ(files.lzma.lp, 2u);
+  EXPECT_EQ(files.lzma.pb, 1u);
+  EXPECT_EQ(files.lzma.dictionarySize, 2u << 20);
+  EXPECT_EQ(files.lzma.preset, 9u);
+  EXPECT_FALSE(files.lzma.endMarker);
+  EXPECT_EQ(files.lzma.propertiesByte, uint8_t(225));
+  EXPECT_EQ(files.lzma.dictionaryField, uint32_t(0x02000001));
+  // Block 0's stream options stay at their defaults.
+  EXPECT_TRUE(d.archive.block0.lzma.endMarker);
+  EXPECT_FALSE(d.archive.block0.lzma.propertiesByte);
+}
+
+TEST(DescriptionTest, ResourcesAndStub) {
+  TTempDir dir;
+  dir.Write("licence.rtf", "{\\rtf1 terms}");
+  TDescription d = Parse(
+      "stub = bin/setup.exe\n"
+      "[resource]\ncode = 15\nsource = licence.rtf\n"
+      "[resource]\ncontent = plain\ncode = 0x10\n",
+      dir.Path());
+  EXPECT_EQ(d.stubPath, dir.Path() + "/bin/setup.exe");
+  ASSERT_EQ(d.archive.resources.size(), 2u);
+  EXPECT_EQ(d.archive.resources[0].code, 15);
+  EXPECT_EQ(std::string(d.archive.resources[0].bytes.begin(), d.archive.resources[0].bytes.end()), "{\\rtf1 terms}");
+  EXPECT_EQ(d.archive.resources[1].code, 16);
+}
+
+TEST(DescriptionTest, FaultsNameTheLine) {
+  struct TCase {
+    std::string text;
+    int line;
+    const char* says;
+  };
+  const TCase cases[] = {
+      {"# comment\n\nfield 121 = x\n", 3, "0 to 120"},
+      {"field 65 = a\nfield 65 = b\n", 2, "twice"},
+      {"field 65 a\n", 1, "name = value"},
+      {"[setup]\n= x\n", 2, "name is missing"},
+      {"[registry]\nroot = 1\n[registery]\n", 3, "unknown block"},
+      {"[registry\n", 1, "']'"},
+      {"[registry]\nroot = 1\nvalue = 2\n", 3, "unknown field 'value'"},
+      {"[registry]\nroot = 1\nfield 0 = 2\n", 3, "twice"},
+      {"[folder]\nfield 2 = x\n", 2, "0 to 1"},
+      {"[file]\ntarget = a\n\n[folder]\n", 1, "'source' or 'content'"},
+      {"[file]\ncontent = a\ntime = 2024-02-30\n", 3, "UTC date"},
+      {"[file]\nsource = missing.txt\n", 2, "cannot read"},
+      {"[file]\ncontent = a\ncontent = b\n", 3, "twice"},
+      {"[resource]\ncontent = a\n", 1, "code"},
+      {"[resource]\ncode = 256\ncontent = a\n", 2, "0 to 255"},
+      {"[language]\nmessage 88 = x\n", 2, "message number"},
+      {"[language]\nmessage 3 = a\\tb\n", 2, "backslash"},
+      {"[archive]\nmode = compact\n", 2, "per-file"},
+      {"field 21 = d@$&%19\n[archive]\ndisk size = 1000\n", 3, "per-file mode only"},
+      {"[archive]\nmode = per-file\ndisk size = 1000\n", 3, "field 21"},
+      {"[block 0]\nlc = 5\n", 2, "0 to 4"},
+      {"[file blocks]\nlc = 4\npb = 0\nlp = 1\n", 4, "lc + lp"},
+      {"[block 0]\ndictionary = 1 GiB\n", 2, "dictionary"},
+      {"[block 0]\ndictionary = 64 MiB\n", 2, "dictionary"},
+      {"[block 0]\nend marker = maybe\n", 2, "on"},
+      {"[block 0]\ncompression = zip\n", 2, "stored"},
+      {"stub =\n", 1, "stub"},
+      {std::string("field 1 = a\0b\n", 14), 1, "NUL"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string error = ErrorOf(c.text);
+    EXPECT_EQ(error.rfind("test.setup:" + std::to_string(c.line) + ": ", 0), 0u) << error;
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+  }
+}
+
+// The shipped sample parses, says every header field itself, and its progress
+// bar maximum matches the steps its records make.
+TEST(DescriptionTest, SampleIsComplete) {
+  fs::path sample = fs::path(__FILE__).parent_path() / ".." / ".." / "samples" / "sample.setup";
+  if (!fs::exists(sample)) GTEST_SKIP() << "no sample at " << sample;
+  TDescription d = LoadDescription(sample.generic_string());
+  TSetupScript script = ReadScript(d);
+  EXPECT_EQ(d.archive.files.size(), 3u);
+  ASSERT_EQ(d.archive.resources.size(), 1u);
+  EXPECT_EQ(d.archive.resources[0].code, 15);
+  EXPECT_EQ(script.sections[kSectionLanguages].count, 1u);
+
+  std::vector<std::string> messages = Record(script, kSectionMessages, 0);
+  ASSERT_EQ(messages.size(), size_t(kMessagesPerLanguage));
+  for (int m = 1; m <= kMessagesPerLanguage; ++m)
+    if (m < 53 || m > 56) EXPECT_FALSE(messages[size_t(m - 1)].empty()) << "message " << m;
+  // Texts joined with a value rely on these spaces (an editor may strip them).
+  EXPECT_EQ(messages[47].front(), ' ');
+  for (int m : {8, 35, 52, 58, 73, 75, 78}) EXPECT_EQ(messages[size_t(m - 1)].back(), ' ') << "message " << m;
+
+  auto count = [&](TSection s) { return int(script.sections[s].count); };
+  int steps = count(kSectionFiles) + count(kSectionFolders) + count(kSectionRegistry) + count(kSectionFonts) +
+              count(kSectionShortcuts) + (FieldFlagOf(script, 56) ? 1 : 0) + count(kSectionIni) +
+              count(kSectionComponents);
+  EXPECT_EQ(script.header[48], std::to_string(steps));
+}
