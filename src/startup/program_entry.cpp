@@ -4,12 +4,12 @@
 
 #include <vector>
 
-#include "archive/setup_archive.h"
 #include "archive/setup_script.h"
+#include "startup/application_window.h"
+#include "startup/dll_hardening.h"
 #include "startup/exit_codes.h"
-#include "startup/resource_dispatch.h"
+#include "startup/startup_driver.h"
 #include "startup/temp_folder.h"
-#include "toolkit/file_stream.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/piecewise_copy.h"
 
@@ -23,22 +23,15 @@ std::string ModuleFileName() {
   }
 }
 
-// Opens the setup's own archive, hands its resources out and reads the whole
-// script. False when the setup files are damaged.
-static bool LoadSetup() {
-  auto self = TFileStream::Open(ModuleFileName(), TFileStream::Mode::OpenRead);
-  if (!self) return false;
-  TSetupArchive archive;
-  return ReadSetupArchive(*self, archive, DispatchResource) && ParseScriptHeader(archive.script) &&
-         ParseScriptSections(archive.script);
-}
-
 int ProgramEntry() {
+  HardenDllSearch();
   SetMessagePump(PumpWindowMessages);
-  CreateTemporaryFolder();
-  bool sound = LoadSetup();
-  // The language, environment, wizard and installation steps join here as
-  // they are built; until then a sound setup ends in order after loading.
+  ApplicationWindow();
+  TStartupResult startup = RunStartupDriver();
+  if (startup.ended) return startup.exitCode;
+  // The wizard and the installation take their place here as they are
+  // built; until then a setup that started soundly ends in order.
   DeleteTemporaryFiles(FieldInt(26));
-  return sound ? kExitOk : kExitCorrupted;
+  DestroyApplicationWindow();
+  return kExitOk;
 }

@@ -52,12 +52,13 @@ TBytes RunEncoder(lzma_stream& stream, const TBytes& content) {
 TBytes EncodeLzmaStream(const TBytes& content, const TLzmaStreamOptions& options) {
   lzma_options_lzma lzma{};
   if (lzma_lzma_preset(&lzma, options.preset)) throw std::runtime_error("invalid LZMA preset");
-  lzma.dict_size = std::max<uint32_t>(options.dictionarySize, LZMA_DICT_SIZE_MIN);
+  // The encoder's smallest dictionary is 4 KiB; the header states what it used.
+  const uint32_t dictionary = std::max<uint32_t>(options.dictionarySize, LZMA_DICT_SIZE_MIN);
+  lzma.dict_size = dictionary;
   lzma.lc = options.lc;
   lzma.lp = options.lp;
   lzma.pb = options.pb;
   lzma.ext_flags = options.endMarker ? LZMA_LZMA1EXT_ALLOW_EOPM : 0;
-  lzma_set_ext_size(lzma, UINT64_MAX);
   const lzma_filter filters[] = {{LZMA_FILTER_LZMA1EXT, &lzma}, {LZMA_VLI_UNKNOWN, nullptr}};
   lzma_stream stream = LZMA_STREAM_INIT;
   if (lzma_raw_encoder(&stream, filters) != LZMA_OK) throw std::runtime_error("liblzma refused the LZMA options");
@@ -72,7 +73,7 @@ TBytes EncodeLzmaStream(const TBytes& content, const TLzmaStreamOptions& options
 
   TBytes out;
   out.push_back(options.propertiesByte.value_or(uint8_t((options.pb * 5 + options.lp) * 9 + options.lc)));
-  AppendLE32(out, options.dictionaryField.value_or(options.dictionarySize));
+  AppendLE32(out, options.dictionaryField.value_or(dictionary));
   AppendBytes(out, data);
   return out;
 }

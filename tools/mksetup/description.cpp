@@ -374,8 +374,8 @@ void TParser::SetupSetting(const std::string& key, const std::string& value) {
   if (key == "stub") {
     if (value.empty()) Fail("'stub' names a file");
     out_.stubPath = JoinPath(baseDir_, value);
-  } else if (std::optional<uint64_t> n = NumberAfter(key, "field"); key.compare(0, 6, "field ") == 0) {
-    int field = int(Bounded(n, 0, kHeaderFieldCount - 1, "a header field"));
+  } else if (key.compare(0, 6, "field ") == 0) {
+    int field = int(Bounded(NumberAfter(key, "field"), 0, kHeaderFieldCount - 1, "a header field"));
     builder_.SetField(field, value);
     headerGiven_.insert(field);
   } else {

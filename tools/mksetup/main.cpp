@@ -7,6 +7,7 @@
 // cannot be built).
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -25,7 +26,8 @@ enum TExitCode { kExitOk = 0, kExitIo = 1, kExitUsage = 2 };
 const char kUsage[] =
     "usage: mksetup [--stub FILE] [-o OUTPUT] DESCRIPTION\n"
     "  --stub FILE  the executable the archive is appended to (default: 'stub =' of the description)\n"
-    "  -o OUTPUT    the setup executable to write (default: DESCRIPTION with the extension .exe)\n";
+    "  -o OUTPUT    the setup executable to write (default: the description's name with\n"
+    "               the extension .exe, in the current folder); disk files go beside it\n";
 
 struct TOptions {
   std::string stub, output, description;
@@ -52,11 +54,11 @@ bool ParseArguments(int argc, char** argv, TOptions& options) {
   return !options.description.empty();
 }
 
+// The description's file name with the extension .exe, in the current folder.
 std::string DefaultOutput(const std::string& description) {
-  size_t slash = description.rfind('/');
-  size_t dot = description.rfind('.');
-  bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-  return (hasExtension ? description.substr(0, dot) : description) + ".exe";
+  std::string name = std::filesystem::path(description).filename().string();
+  size_t dot = name.rfind('.');
+  return (dot != std::string::npos && dot > 0 ? name.substr(0, dot) : name) + ".exe";
 }
 
 std::string FolderOf(const std::string& path) {
@@ -73,6 +75,9 @@ TBytes ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const TBytes& bytes) {
+  std::error_code ignored;  // a folder that cannot be made shows when the file cannot be created
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) throw TIoError("cannot create '" + path + "'");
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));

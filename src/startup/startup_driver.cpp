@@ -1,0 +1,62 @@
+#include "startup/startup_driver.h"
+
+#include <windows.h>
+
+#include "archive/setup_archive.h"
+#include "archive/setup_script.h"
+#include "lang/folders.h"
+#include "lang/registry_text.h"
+#include "startup/application_window.h"
+#include "startup/command_line.h"
+#include "startup/corrupted_setup.h"
+#include "startup/exit_codes.h"
+#include "startup/program_entry.h"
+#include "startup/resource_dispatch.h"
+#include "startup/temp_folder.h"
+#include "toolkit/file_stream.h"
+
+namespace {
+
+// The name the file system gives an existing path, for "/P=".
+std::string FileSystemName(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return std::string();
+  FindClose(search);
+  return found.cFileName;
+}
+
+// Reads the trailer and block 0 of the setup's own file: the script into
+// `script`, the resources to their places. A damaged archive never returns.
+void OpenSetupArchive(TMemoryStream& script) {
+  auto self = TFileStream::Open(ModuleFileName(), TFileStream::Mode::OpenRead);
+  TSetupArchive archive;
+  if (!self || !ReadSetupArchive(*self, archive, DispatchResource)) CorruptedSetupError();
+  script = std::move(archive.script);
+}
+
+}  // namespace
+
+TStartupResult RunStartupDriver() {
+  const std::vector<std::string> arguments = ArgumentsOf(GetCommandLineA());
+  if (IsTestMode(arguments)) {
+    WinExec("..\\velmora.exe", SW_SHOWNORMAL);
+    return {true, kExitOk};
+  }
+  CreateTemporaryFolder();
+  TMemoryStream script;
+  OpenSetupArchive(script);
+  if (!ParseScriptHeader(script)) CorruptedSetupError();
+  ResolveRegistryVariables();
+
+  TRunFlags& flags = RunFlags();
+  flags.silent = FieldFlag(110);
+  ApplySwitches(arguments, flags, [](const std::string& typed) { return NormaliseFolder(typed, FileSystemName); });
+
+  SetApplicationTitle(ExpandPathConstants(FieldText(65)));
+  ShowWindow(ApplicationWindow(), flags.silent ? SW_HIDE : SW_SHOW);
+  if (!ParseScriptSections(script)) CorruptedSetupError();
+  // Language selection, the environment checks and the background window
+  // take their places here as they are built.
+  return {};
+}

@@ -1,0 +1,33 @@
+// Owns an open registry key.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+class TRegistryKey {
+public:
+  TRegistryKey() = default;
+  ~TRegistryKey() { Close(); }
+  TRegistryKey(const TRegistryKey&) = delete;
+  TRegistryKey& operator=(const TRegistryKey&) = delete;
+
+  // Opens root\path with the given access; false when it cannot.
+  bool Open(HKEY root, const std::string& path, REGSAM access) {
+    Close();
+    return RegOpenKeyExA(root, path.c_str(), 0, access, &key_) == ERROR_SUCCESS || (key_ = nullptr, false);
+  }
+  HKEY Get() const { return key_; }
+  void Close() {
+    if (key_) RegCloseKey(key_);
+    key_ = nullptr;
+  }
+
+private:
+  HKEY key_ = nullptr;
+};
+
+// The root handle of a script's root index (0 HKEY_CLASSES_ROOT ... 6
+// HKEY_DYN_DATA); null outside 0..6.
+inline HKEY RegistryRoot(int index) {
+  return index >= 0 && index <= 6 ? reinterpret_cast<HKEY>(uintptr_t(0x80000000u + unsigned(index))) : nullptr;
+}
