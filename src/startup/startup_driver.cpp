@@ -10,21 +10,13 @@
 #include "startup/command_line.h"
 #include "startup/corrupted_setup.h"
 #include "startup/exit_codes.h"
+#include "startup/folder_names.h"
 #include "startup/program_entry.h"
 #include "startup/resource_dispatch.h"
 #include "startup/temp_folder.h"
 #include "toolkit/file_stream.h"
 
 namespace {
-
-// The name the file system gives an existing path, for "/P=".
-std::string FileSystemName(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return std::string();
-  FindClose(search);
-  return found.cFileName;
-}
 
 // Reads the trailer and block 0 of the setup's own file: the script into
 // `script`, the resources to their places. A damaged archive never returns.
@@ -51,7 +43,7 @@ TStartupResult RunStartupDriver() {
 
   TRunFlags& flags = RunFlags();
   flags.silent = FieldFlag(110);
-  ApplySwitches(arguments, flags, [](const std::string& typed) { return NormaliseFolder(typed, FileSystemName); });
+  ApplySwitches(arguments, flags, NormaliseInstallFolder);
 
   SetApplicationTitle(ExpandPathConstants(FieldText(65)));
   ShowWindow(ApplicationWindow(), flags.silent ? SW_HIDE : SW_SHOW);
