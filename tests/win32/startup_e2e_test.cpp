@@ -130,3 +130,7 @@ TEST_F(Startup, TestModeStartsTheBuilderOneFolderUpAndTouchesNothing) {
   Sleep(300);
   EXPECT_FALSE(FileExists(top + "started.txt"));
 }
+
+TEST(DllHardening, ADllBesideTheSetupIsNotLoadedByNameAfterHardening) {
+  EXPECT_EQ(ui::TProcess::Start(ExecutableFolder() + "dll_search_probe.exe", "")->WaitForExit(20000), 0);
+}
