@@ -6,9 +6,11 @@
 #include "archive/setup_script.h"
 #include "lang/folders.h"
 #include "lang/registry_text.h"
+#include "lang/select_language.h"
 #include "startup/application_window.h"
 #include "startup/command_line.h"
 #include "startup/corrupted_setup.h"
+#include "startup/environment_checks.h"
 #include "startup/exit_codes.h"
 #include "startup/folder_names.h"
 #include "startup/program_entry.h"
@@ -48,7 +50,11 @@ TStartupResult RunStartupDriver() {
   SetApplicationTitle(ExpandPathConstants(FieldText(65)));
   ShowWindow(ApplicationWindow(), flags.silent ? SW_HIDE : SW_SHOW);
   if (!ParseScriptSections(script)) CorruptedSetupError();
-  // Language selection, the environment checks and the background window
-  // take their places here as they are built.
+  if (!SelectLanguage()) {
+    DeleteTemporaryFiles(FieldInt(26));
+    return {true, kExitUserCancelled};
+  }
+  if (!RunEnvironmentChecks()) return {true, kExitRefused};
+  // The background window takes its place here when it is built.
   return {};
 }

@@ -16,7 +16,7 @@ std::vector<std::string> Block(const std::string& prefix) {
 }
 
 struct TLanguageRecord {
-  std::string name, id, licence, information;
+  std::string name, id, licence = "", information = "";
 };
 
 void LoadLanguages(const std::vector<TLanguageRecord>& records) {

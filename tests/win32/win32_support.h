@@ -80,3 +80,15 @@ inline int RunProgram(const std::string& program, const std::string& arguments, 
   CloseHandle(process.hProcess);
   return int(code);
 }
+
+#include "mksetup/script_builder.h"
+
+// A script that passes every start-up check: every OS class, no
+// administrator or .NET requirement, no program to close, not silent.
+inline TScriptBuilder PermissiveScript() {
+  TScriptBuilder script;
+  for (auto [field, value] : std::initializer_list<std::pair<int, const char*>>{
+           {1, "0"}, {2, "0"}, {61, "511"}, {99, "0"}, {100, "0"}, {103, "0"}, {110, "0"}})
+    script.SetField(field, value);
+  return script;
+}
