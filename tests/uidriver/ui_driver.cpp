@@ -4,14 +4,38 @@
 
 namespace ui {
 
+namespace {
+// This process's environment with the given entries added or replaced, as
+// an environment block.
+std::vector<char> EnvironmentBlock(const std::vector<std::string>& extra) {
+  std::vector<std::string> entries;
+  if (char* block = GetEnvironmentStringsA()) {
+    for (char* p = block; *p; p += strlen(p) + 1) entries.emplace_back(p);
+    FreeEnvironmentStringsA(block);
+  }
+  for (const std::string& entry : extra) {
+    std::string name = entry.substr(0, entry.find('=') + 1);
+    for (auto it = entries.begin(); it != entries.end();)
+      it = _strnicmp(it->c_str(), name.c_str(), name.size()) == 0 ? entries.erase(it) : it + 1;
+    entries.push_back(entry);
+  }
+  std::vector<char> out;
+  for (const std::string& entry : entries) out.insert(out.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
+  out.push_back(0);
+  return out;
+}
+}  // namespace
+
 std::unique_ptr<TProcess> TProcess::Start(const std::string& program, const std::string& arguments,
-                                          const std::string& folder) {
+                                          const std::string& folder, const std::vector<std::string>& environment) {
   std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &startup, &info))
+  std::vector<char> block = EnvironmentBlock(environment);
+  if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                      environment.empty() ? nullptr : block.data(), folder.empty() ? nullptr : folder.c_str(),
+                      &startup, &info))
     return nullptr;
   CloseHandle(info.hThread);
   return std::unique_ptr<TProcess>(new TProcess(info.hProcess, info.dwProcessId));
@@ -148,17 +172,21 @@ bool PickListEntry(HWND list, int index) {
 }
 
 std::vector<std::string> ListEntries(HWND list) {
+  // Asked in UTF-16 and converted: Wine hands ANSI list texts across
+  // processes as wide characters.
   bool combo = IsComboBox(list);
   DWORD_PTR count = 0;
-  SendMessageTimeoutA(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count);
+  SendMessageTimeoutW(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count);
   std::vector<std::string> entries;
   for (DWORD_PTR i = 0; i < count && int(count) >= 0; ++i) {
     DWORD_PTR length = 0;
-    SendMessageTimeoutA(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 5000, &length);
-    std::vector<char> buffer(length + 2);
-    SendMessageTimeoutA(list, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()),
+    SendMessageTimeoutW(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    std::vector<wchar_t> wide(length + 2);
+    SendMessageTimeoutW(list, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()),
                         SMTO_ABORTIFHUNG, 5000, &length);
-    entries.emplace_back(buffer.data());
+    char narrow[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, narrow, sizeof narrow - 1, nullptr, nullptr);
+    entries.emplace_back(narrow);
   }
   return entries;
 }

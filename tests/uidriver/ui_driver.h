@@ -14,8 +14,11 @@ namespace ui {
 // A started program; terminated at destruction if it still runs.
 class TProcess {
 public:
+  // environment: extra "NAME=value" entries added to (or replacing) this
+  // process's environment for the new one.
   static std::unique_ptr<TProcess> Start(const std::string& program, const std::string& arguments,
-                                         const std::string& folder = std::string());
+                                         const std::string& folder = std::string(),
+                                         const std::vector<std::string>& environment = {});
   ~TProcess();
   DWORD Id() const { return id_; }
   // The exit code, or -1 when the process did not end within timeoutMs.

@@ -6,34 +6,17 @@
 #include "mksetup/script_builder.h"
 #include "startup/corrupted_setup.h"
 #include "startup/temp_folder.h"
+#include "setup_runner.h"
 #include "ui_driver.h"
-#include "win32_support.h"
 
 namespace {
 
 TArchiveInput SampleSetup(TScriptBuilder script = PermissiveScript(), bool keptResource = true) {
   script.SetField(65, "Velmora Test Setup");
   script.AddLanguage("English", "1033", "", "", {"Welcome"});
-  TArchiveInput input;
-  input.stub = ReadWholeFile(ExecutableFolder() + "setup.exe");
-  input.script = script.Serialize();
-  input.resources = {{4, MakeBitmapFile(100, 20)}, {15, TBytes(3000, 'L')}};
-  if (keptResource) input.resources.push_back({30, TBytes{'k', 'e', 'p', 't'}});
-  return input;
-}
-
-// A folder of its own for each run: C:\velmora-tests\<name>\.
-std::string FreshFolder(const std::string& name) {
-  std::string folder = "C:\\velmora-tests\\" + name + "\\";
-  CreateDirectoryA("C:\\velmora-tests", nullptr);
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
-}
-
-std::string WriteSetup(const std::string& folder, const TBytes& executable) {
-  std::string path = folder + "setup.exe";
-  EXPECT_TRUE(WriteWholeFile(path, executable));
-  return path;
+  std::vector<TResourceItem> resources = {{4, MakeBitmapFile(100, 20)}, {15, TBytes(3000, 'L')}};
+  if (keptResource) resources.push_back({30, TBytes{'k', 'e', 'p', 't'}});
+  return SetupWith(script, resources);
 }
 
 class Startup : public ::testing::Test {
@@ -60,7 +43,7 @@ void ExpectCorruptedSetupBox(const std::string& setup, const std::string& ownerT
   std::vector<HWND> expected = {box};
   if (ownerTitle != "*") expected.push_back(owner);
   EXPECT_EQ(ui::TopLevelWindows(process->Id()), expected);
-  HWND ok = ui::FindChild(box, "Button", "OK");
+  HWND ok = GetDlgItem(box, IDOK);
   ASSERT_TRUE(ok);
   ui::Click(ok);
   EXPECT_EQ(process->WaitForExit(20000), 3);
