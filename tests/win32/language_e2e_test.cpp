@@ -140,3 +140,15 @@ TEST_F(LanguageDialog, ASingleLanguageNeverAsks) {
   EXPECT_NE(ui::ClassName(box), "VelmoraLanguageDialog");
   EXPECT_EQ(AnswerRefusal(*process), "Deutsch: must run on Windows 2000");
 }
+
+TEST_F(LanguageDialog, ATextNumberAbove255IsACorruptedSetup) {
+  TScriptBuilder script = PermissiveScript();
+  script.AddLanguage("English", "1033", "256", "", MessagesOf("English"));
+  auto process = ui::TProcess::Start(
+      WriteSetup(FreshFolder("lang-256"), BuildSetupImage(SetupWith(script)).executable), "");
+  HWND box = ui::WaitForDialog(process->Id());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(ui::Text(box), "Error");
+  ui::Click(GetDlgItem(box, IDOK));
+  EXPECT_EQ(process->WaitForExit(20000), 3);
+}

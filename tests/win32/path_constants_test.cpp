@@ -54,7 +54,19 @@ TEST(FolderCodes, MatchThePrefixFolders) {
   EXPECT_EQ(Code(22), Env("COMPUTERNAME"));
   EXPECT_EQ(Code(26), Env("APPDATA"));
   EXPECT_EQ(Code(27), Env("ProgramData"));
-  EXPECT_EQ(Code(31), Env("ProgramData") + "\\Microsoft\\Windows\\Start Menu\\Programs");
+  const std::string startMenu = Env("APPDATA") + "\\Microsoft\\Windows\\Start Menu";
+  const std::string commonStartMenu = Env("ProgramData") + "\\Microsoft\\Windows\\Start Menu";
+  EXPECT_EQ(Code(10), Env("USERPROFILE") + "\\Documents");
+  EXPECT_EQ(Code(11), Env("USERPROFILE") + "\\Favorites");
+  EXPECT_EQ(Code(12), Env("APPDATA") + "\\Microsoft\\Windows\\SendTo");
+  EXPECT_EQ(Code(14), startMenu + "\\Programs\\StartUp");
+  EXPECT_EQ(Code(28), Env("PUBLIC") + "\\Desktop");
+  EXPECT_EQ(Code(29), Env("PUBLIC") + "\\Documents");
+  EXPECT_EQ(Code(31), commonStartMenu + "\\Programs");
+  EXPECT_EQ(Code(32), commonStartMenu);
+  EXPECT_EQ(Code(33), commonStartMenu + "\\Programs\\StartUp");
+  EXPECT_EQ(Code(34), Env("APPDATA") + "\\Microsoft\\Windows\\Templates");
+  EXPECT_EQ(Code(35), Env("ProgramData") + "\\Microsoft\\Windows\\Templates");
   for (int empty : {0, 19, 23, 24, 25, 36, 40, -1}) EXPECT_EQ(Code(empty), "") << empty;
 }
 
