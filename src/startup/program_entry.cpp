@@ -6,12 +6,14 @@
 
 #include "archive/setup_script.h"
 #include "startup/application_window.h"
+#include "startup/command_line.h"
 #include "startup/dll_hardening.h"
 #include "startup/exit_codes.h"
 #include "startup/startup_driver.h"
 #include "startup/temp_folder.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/piecewise_copy.h"
+#include "wizard/wizard_window.h"
 
 std::string ModuleFileName() {
   std::vector<char> buffer(MAX_PATH + 1);
@@ -23,15 +25,24 @@ std::string ModuleFileName() {
   }
 }
 
+// The application's message loop, until a quit request.
+static void RunMessageLoop() {
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    HWND wizard = WizardWindow();
+    if (wizard && IsDialogMessageA(wizard, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
 int ProgramEntry() {
   HardenDllSearch();
   SetMessagePump(PumpWindowMessages);
   ApplicationWindow();
   TStartupResult startup = RunStartupDriver();
   if (startup.ended) return startup.exitCode;
-  // The wizard and the installation take their place here as they are
-  // built; until then a setup that started soundly ends in order.
-  DeleteTemporaryFiles(FieldInt(26));
-  DestroyApplicationWindow();
+  BuildWizard();  // in silent mode this runs the whole installation
+  if (!RunFlags().silent) RunMessageLoop();
   return kExitOk;
 }

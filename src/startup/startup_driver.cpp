@@ -13,6 +13,7 @@
 #include "startup/environment_checks.h"
 #include "startup/exit_codes.h"
 #include "startup/folder_names.h"
+#include "startup/loaded_archive.h"
 #include "startup/program_entry.h"
 #include "startup/resource_dispatch.h"
 #include "startup/temp_folder.h"
@@ -24,12 +25,18 @@ namespace {
 // `script`, the resources to their places. A damaged archive never returns.
 void OpenSetupArchive(TMemoryStream& script) {
   auto self = TFileStream::Open(ModuleFileName(), TFileStream::Mode::OpenRead);
-  TSetupArchive archive;
+  TSetupArchive& archive = LoadedArchive();
   if (!self || !ReadSetupArchive(*self, archive, DispatchResource)) CorruptedSetupError();
   script = std::move(archive.script);
+  archive.script = TMemoryStream();
 }
 
 }  // namespace
+
+TSetupArchive& LoadedArchive() {
+  static TSetupArchive archive;
+  return archive;
+}
 
 TStartupResult RunStartupDriver() {
   const std::vector<std::string> arguments = ArgumentsOf(GetCommandLineA());

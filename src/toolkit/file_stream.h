@@ -1,5 +1,6 @@
 // A stream over a file on disk. Opening for reading shares the file with other
-// readers; creating truncates or makes the file.
+// readers; creating truncates or makes the file; creating new makes a file
+// that must not exist yet, readable and writable, shared with nobody.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -9,7 +10,7 @@
 
 class TFileStream final : public TStream {
 public:
-  enum class Mode { OpenRead, Create };
+  enum class Mode { OpenRead, Create, CreateNew };
   // Open() returns null when the file cannot be opened.
   static std::unique_ptr<TFileStream> Open(const std::string& path, Mode mode);
   ~TFileStream() override;

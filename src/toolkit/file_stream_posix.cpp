@@ -5,8 +5,10 @@
 #include "toolkit/file_stream.h"
 
 std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, Mode mode) {
-  int fd = mode == Mode::OpenRead ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC)
-                                  : ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int flags = mode == Mode::OpenRead ? O_RDONLY
+                    : mode == Mode::Create   ? O_RDWR | O_CREAT | O_TRUNC
+                                             : O_RDWR | O_CREAT | O_EXCL;
+  int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
   if (fd < 0) return nullptr;
   return std::unique_ptr<TFileStream>(new TFileStream(fd));
 }

@@ -5,11 +5,10 @@
 static HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, Mode mode) {
-  HANDLE h = mode == Mode::OpenRead
-                 ? CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr)
-                 : CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD access = mode == Mode::OpenRead ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+  const DWORD share = mode == Mode::OpenRead ? FILE_SHARE_READ : 0;
+  const DWORD disposition = mode == Mode::OpenRead ? OPEN_EXISTING : mode == Mode::Create ? CREATE_ALWAYS : CREATE_NEW;
+  HANDLE h = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   return std::unique_ptr<TFileStream>(new TFileStream(reinterpret_cast<intptr_t>(h)));
 }

@@ -16,6 +16,17 @@ public:
     Close();
     return RegOpenKeyExA(root, path.c_str(), 0, access, &key_) == ERROR_SUCCESS || (key_ = nullptr, false);
   }
+  // Opens root\path with all access, creating it and its missing parents;
+  // false when it cannot (also for a null root).
+  bool Create(HKEY root, const std::string& path) {
+    Close();
+    if (!root) return false;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key_,
+                        nullptr) == ERROR_SUCCESS)
+      return true;
+    key_ = nullptr;
+    return false;
+  }
   HKEY Get() const { return key_; }
   void Close() {
     if (key_) RegCloseKey(key_);

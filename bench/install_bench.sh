@@ -1,0 +1,226 @@
+#!/usr/bin/env bash
+# Installation benchmark under Wine, measured in one run: setup.exe /S
+# installing a solid setup of seeded mixed files (text-like and
+# incompressible), against liblzma's own decoder (bench/lzma_file_decoder.cpp)
+# decoding the very same LZMA stream into a file. Prints the times, their
+# ratio (target: setup / decoder at most 1.15) and the peak resident memory
+# of both (target: the setup's peak above an empty Win32 program's at most
+# the dictionary size + 16 MiB). A benchmark: it reports, it never fails on
+# a missed target. It fails only when a run goes wrong (wrong exit code,
+# installed files differ from the payload) or the measurement cannot be
+# trusted.
+#
+# usage: bench/install_bench.sh [rounds, default 3]
+# environment: BENCH_MIB (file data, default 128), BENCH_DICTIONARY_MIB
+#   (default 16), BENCH_OUT (default build/bench), BENCH_NATIVE_BUILD and
+#   BENCH_WIN32_BUILD (default build/native and build/win32), BENCH_NO_BUILD=1
+#   (use the programs already built there).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+rounds=${1:-3}
+mib=${BENCH_MIB:-128}
+dictionary_mib=${BENCH_DICTIONARY_MIB:-16}
+absolute() { case $1 in /*) echo "$1" ;; *) echo "$root/$1" ;; esac; }
+out=$(absolute "${BENCH_OUT:-build/bench}")
+native=$(absolute "${BENCH_NATIVE_BUILD:-build/native}")
+win32=$(absolute "${BENCH_WIN32_BUILD:-build/win32}")
+probe_mib=64
+
+[[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [rounds]" >&2; exit 2; }
+[ -x /usr/bin/time ] || { echo "install_bench: /usr/bin/time is missing (Debian package 'time')" >&2; exit 1; }
+mkdir -p "$out"
+
+# --- build ----------------------------------------------------------------------
+# Only the targets the benchmark runs, two jobs at a time.
+build() {
+  local preset=$1 dir=$2
+  shift 2
+  echo "== building $* ($dir)"
+  { cmake --preset "$preset" -B "$dir" && cmake --build "$dir" -j2 --target "$@"; } >"$out/build-$preset.log" 2>&1 ||
+    { tail -n 40 "$out/build-$preset.log"; exit 1; }
+}
+if [ "${BENCH_NO_BUILD:-0}" = 1 ]; then
+  echo "== not building: BENCH_NO_BUILD=1"
+else
+  build native "$native" make_install_payload
+  build win32 "$win32" setup lzma_file_decoder empty_program
+fi
+setup_stub=$win32/bin/setup.exe
+decoder=$win32/bin/lzma_file_decoder.exe
+empty=$win32/bin/empty_program.exe
+generator=$native/bin/make_install_payload
+
+# --- the payload: made again only when its inputs changed -----------------------
+payload_current() {
+  local f
+  for f in bench_setup.exe payload.lzma payload.list payload.env; do [ -f "$out/$f" ] || return 1; done
+  [ "$out/bench_setup.exe" -nt "$setup_stub" ] && [ "$out/bench_setup.exe" -nt "$generator" ] || return 1
+  grep -qx "PAYLOAD_MIB=$mib" "$out/payload.env" && grep -qx "DICTIONARY_MIB=$dictionary_mib" "$out/payload.env"
+}
+if payload_current; then
+  echo "== payload: up to date in $out"
+else
+  echo "== payload: $mib MiB, dictionary $dictionary_mib MiB (compressing takes a while)"
+  rm -rf "$out/payload" "$out/payload.env"
+  "$generator" "$setup_stub" "$out" "$mib" "$dictionary_mib"
+fi
+# shellcheck disable=SC1091
+. "$out/payload.env"
+
+# --- Wine ------------------------------------------------------------------------
+# A prefix of its own; one persistent wineserver, so that no run pays for
+# starting the server and Wine's own services.
+export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  scripts/wine-run "$empty"
+  wineserver -w
+fi
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+windows_path() { local p; p=$(realpath "$1"); p=${p//\//\\}; echo "Z:$p"; }
+target_folder='C:\BenchTarget'
+target_unix=$WINEPREFIX/drive_c/BenchTarget
+decoded_windows='C:\BenchDecoded.bin'
+decoded_unix=$WINEPREFIX/drive_c/BenchDecoded.bin
+stream_windows=$(windows_path "$out/payload.lzma")
+
+# Runs a Win32 program under Wine; sets run_seconds (wall clock, Wine's
+# start included), run_kib (peak resident set, GNU time's %M), run_status
+# and run_output.
+run_measured() {
+  local start end
+  run_status=0
+  start=$(date +%s.%N)
+  /usr/bin/time -o "$out/time.txt" -f %M scripts/wine-run "$@" >"$out/run.log" 2>&1 || run_status=$?
+  end=$(date +%s.%N)
+  run_seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
+  run_kib=$(tail -n 1 "$out/time.txt")
+  run_output=$(tr -d '\r' <"$out/run.log")
+}
+
+clean_targets() {
+  rm -rf "$target_unix" "$decoded_unix"
+  sync
+}
+
+fail() { echo "install_bench: $*" >&2; exit 1; }
+
+run_setup() {
+  clean_targets
+  run_measured "$out/bench_setup.exe" /S "/P=$target_folder"
+  [ "$run_status" = 0 ] || fail "setup.exe /S exited with $run_status: $run_output"
+  local rel
+  while read -r rel _; do
+    cmp -s "$out/payload/$rel" "$target_unix/$rel" || fail "installed $rel differs from the payload"
+  done <"$out/payload.list"
+  [ "$(find "$target_unix" -type f | wc -l)" = "$PAYLOAD_FILES" ] || fail "the target folder holds other files"
+  clean_targets
+}
+
+run_decoder() {
+  clean_targets
+  run_measured "$decoder" "$stream_windows" "$decoded_windows"
+  [ "$run_status" = 0 ] || fail "the decoder exited with $run_status: $run_output"
+  [ "$run_output" = "decoded $CONTENT_BYTES bytes" ] || fail "the decoder says: $run_output"
+  local crc
+  crc=$(python3 -c 'import sys, zlib
+crc = 0
+with open(sys.argv[1], "rb") as f:
+    while chunk := f.read(1 << 20):
+        crc = zlib.crc32(chunk, crc)
+print("%08X" % crc)' "$decoded_unix")
+  [ "$crc" = "$CONTENT_CRC32" ] || fail "the decoded content differs (CRC-32 $crc, expected $CONTENT_CRC32)"
+  clean_targets
+}
+
+# --- is it the Win32 program that is measured? ----------------------------------
+# GNU time reports the peak of the process it started; `wine` execs into the
+# program's process. Touching a known amount must show up in full.
+echo "== checking the memory measurement"
+empty_kib=() empty_seconds=()
+for _ in 1 2 3; do
+  run_measured "$empty"
+  [ "$run_status" = 0 ] || fail "the empty program exited with $run_status"
+  empty_kib+=("$run_kib") empty_seconds+=("$run_seconds")
+done
+run_measured "$decoder" --touch "$probe_mib"
+[ "$run_status" = 0 ] || fail "the decoder's --touch exited with $run_status"
+probe_kib=$run_kib
+
+min() { printf '%s\n' "$@" | sort -g | head -n 1; }
+max() { printf '%s\n' "$@" | sort -g | tail -n 1; }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+mib_of() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
+
+baseline_kib=$(min "${empty_kib[@]}")
+probe_rise_kib=$((probe_kib - baseline_kib))
+if [ "$probe_rise_kib" -lt $((probe_mib * 1024)) ] || [ "$probe_rise_kib" -gt $(((probe_mib + 8) * 1024)) ]; then
+  fail "touching $probe_mib MiB raised the measured peak by $(mib_of "$probe_rise_kib") MiB: GNU time does not measure the Win32 program"
+fi
+
+# --- the rounds ------------------------------------------------------------------
+echo "== one untimed run of each (page cache, Wine's first start of the programs)"
+run_setup
+run_decoder
+
+setup_s=() setup_kib=() decoder_s=() decoder_kib=() round_ratio=()
+for ((round = 1; round <= rounds; ++round)); do
+  # Alternating order, so that neither side always follows the other.
+  for side in 0 1; do
+    if [ $(((side + round) % 2)) = 1 ]; then
+      run_setup
+      setup_s+=("$run_seconds") setup_kib+=("$run_kib")
+      printf 'round %d  setup.exe /S     %7.2f s  peak %6.1f MiB  files verified\n' "$round" "$run_seconds" \
+        "$(mib_of "$run_kib")"
+    else
+      run_decoder
+      decoder_s+=("$run_seconds") decoder_kib+=("$run_kib")
+      printf 'round %d  liblzma decoder  %7.2f s  peak %6.1f MiB  output verified\n' "$round" "$run_seconds" \
+        "$(mib_of "$run_kib")"
+    fi
+  done
+  round_ratio+=("$(awk -v s="${setup_s[-1]}" -v d="${decoder_s[-1]}" 'BEGIN { printf "%.4f", s / d }')")
+done
+
+# --- the results -----------------------------------------------------------------
+best_setup=$(min "${setup_s[@]}")
+best_decoder=$(min "${decoder_s[@]}")
+ratio=$(awk -v s="$best_setup" -v d="$best_decoder" 'BEGIN { printf "%.3f", s / d }')
+verdict() { awk -v v="$1" -v t="$2" 'BEGIN { print (v <= t) ? "met" : "NOT met" }'; }
+start_up=$(median "${empty_seconds[@]}")
+net_ratio=$(awk -v s="$best_setup" -v d="$best_decoder" -v e="$start_up" 'BEGIN { printf "%.3f", (s - e) / (d - e) }')
+
+peak_setup=$(max "${setup_kib[@]}")
+peak_decoder=$(max "${decoder_kib[@]}")
+setup_above=$((peak_setup - baseline_kib))
+decoder_above=$((peak_decoder - baseline_kib))
+memory_target=$(((dictionary_mib + 16) * 1024))
+
+echo
+echo "payload: $PAYLOAD_FILES files, $PAYLOAD_BYTES bytes of file data ($PAYLOAD_MIB MiB, text, noise and mixed),"
+echo "         solid LZMA lc3 lp0 pb2, dictionary $dictionary_mib MiB; LZMA stream $STREAM_BYTES bytes;"
+echo "         setup $SETUP_BYTES bytes"
+echo
+echo "time, wall clock with Wine's process start (best of $rounds rounds; median in brackets):"
+printf '  setup.exe /S (installs, sets times and attributes)  %7.2f s  (%.2f)\n' "$best_setup" "$(median "${setup_s[@]}")"
+printf '  liblzma raw decoder into one file                    %7.2f s  (%.2f)\n' "$best_decoder" \
+  "$(median "${decoder_s[@]}")"
+printf '  ratio setup / decoder                                %7.3f    (target at most 1.15: %s)\n' "$ratio" \
+  "$(verdict "$ratio" 1.15)"
+printf '  median of the per-round ratios                       %7.3f    (lowest %.3f, highest %.3f)\n' \
+  "$(median "${round_ratio[@]}")" "$(min "${round_ratio[@]}")" "$(max "${round_ratio[@]}")"
+printf '  an empty Win32 program under Wine                    %7.2f s  (median of 3)\n' "$start_up"
+printf '  ratio with that start-up taken from both sides       %7.3f\n' "$net_ratio"
+echo
+echo "peak resident memory (GNU time %M; MiB = 2^20 bytes; highest of the rounds):"
+printf '  dictionary size                                      %7.1f MiB\n' "$dictionary_mib"
+printf '  empty Win32 program under Wine (baseline, lowest)    %7.1f MiB\n' "$(mib_of "$baseline_kib")"
+printf '  setup.exe /S                                         %7.1f MiB\n' "$(mib_of "$peak_setup")"
+printf '  setup.exe /S minus the baseline                      %7.1f MiB  (target at most %d MiB: %s)\n' \
+  "$(mib_of "$setup_above")" "$((dictionary_mib + 16))" "$(verdict "$setup_above" "$memory_target")"
+printf '  liblzma decoder                                      %7.1f MiB\n' "$(mib_of "$peak_decoder")"
+printf '  liblzma decoder minus the baseline                   %7.1f MiB\n' "$(mib_of "$decoder_above")"
+printf '  check: touching %d MiB raised the peak by             %7.1f MiB\n' "$probe_mib" "$(mib_of "$probe_rise_kib")"

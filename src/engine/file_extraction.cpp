@@ -1,0 +1,218 @@
+#include "engine/file_extraction.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "archive/block_reader.h"
+#include "archive/lzma_decompressor.h"
+#include "archive/script_text.h"
+#include "archive/setup_archive.h"
+#include "archive/setup_script.h"
+#include "engine/disk_source.h"
+#include "engine/file_record.h"
+#include "engine/file_writer.h"
+#include "engine/progress.h"
+#include "engine/stop_request.h"
+#include "engine/uninstall_list.h"
+#include "lang/folders.h"
+#include "lang/messages.h"
+#include "startup/corrupted_setup.h"
+#include "startup/exit_codes.h"
+#include "startup/program_entry.h"
+#include "startup/temp_folder.h"
+#include "toolkit/file_stream.h"
+#include "toolkit/message_pump.h"
+#include "toolkit/path_parts.h"
+#include "toolkit/win32_handle.h"
+#include "wizard/wizard_window.h"
+
+namespace {
+
+using TBuffer = std::vector<uint8_t>;
+
+struct TFileRecord {
+  std::string path;
+  int32_t rule = kKeepExisting;
+  uint64_t time = 0;
+  bool listed = false;
+  int32_t attributes = 0;
+};
+
+TFileRecord ReadFileRecord(uint32_t k) {
+  TFileRecord record;
+  record.path = ExpandPathConstants(SectionField(kSectionFiles, k, 0));
+  record.rule = TextInt(SectionField(kSectionFiles, k, 1));
+  record.time = FileTimeFromText(SectionField(kSectionFiles, k, 2));
+  record.listed = TextInt(SectionField(kSectionFiles, k, 3)) == 1;
+  record.attributes = TextInt(SectionField(kSectionFiles, k, 4));
+  return record;
+}
+
+bool CalendarOf(const FILETIME& fileTime, TCalendarTime& calendar) {
+  SYSTEMTIME s;
+  if (!FileTimeToSystemTime(&fileTime, &s)) return false;
+  calendar = {s.wYear, s.wMonth, s.wDay, s.wHour, s.wMinute, s.wSecond, s.wMilliseconds};
+  return true;
+}
+
+bool CalendarOf(uint64_t value, TCalendarTime& calendar) {
+  FILETIME fileTime;
+  fileTime.dwLowDateTime = DWORD(value);
+  fileTime.dwHighDateTime = DWORD(value >> 32);
+  return CalendarOf(fileTime, calendar);
+}
+
+// A folder at the path counts as no file. The time is read only for rule 2,
+// from the file opened for reading without sharing.
+TExistingTarget ExamineTarget(const std::string& path, bool readTime) {
+  TExistingTarget target;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  target.exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (!target.exists || !readTime) return target;
+  TWin32Handle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FILETIME written;
+  target.timeKnown = file && GetFileTime(file.Get(), nullptr, nullptr, &written) && CalendarOf(written, target.time);
+  return target;
+}
+
+bool ShouldWrite(const TFileRecord& record) {
+  const TExistingTarget target = ExamineTarget(record.path, record.rule == kOverwriteWhenNewer);
+  TCalendarTime archived;
+  const bool archivedValid = CalendarOf(record.time, archived);
+  return ShouldWriteFile(record.rule, target, archivedValid, archived);
+}
+
+void BeginWriting(const TFileRecord& record) {
+  CreateFoldersFor(record.path);
+  SetStatusText(MessageText(35) + FileNamePart(record.path));
+  PumpWindowMessages();
+}
+
+// Writes the record's file from the next item of source; false when the item
+// is damaged (the partly written file is already gone). A file that could
+// not be created still gets its attributes and its place in the list, as the
+// file of an earlier run it stands for; one that did not fit gets neither.
+bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer) {
+  const TWriteResult result = WriteItemToFile(record.path, source, record.time, buffer);
+  if (result == TWriteResult::Damaged) return false;
+  if (result == TWriteResult::WriteFailed) return true;
+  SetFileAttributesA(record.path.c_str(), DWORD(record.attributes));
+  if (record.listed) UninstallFileList().push_back(record.path);
+  return true;
+}
+
+// Solid mode: one block whose items are the files in record order. A kept
+// file's item is read past and does not advance the bar.
+bool ExtractSolid(TStream& setup, TBuffer& buffer) {
+  TCompressedBlockReader reader(setup, &TLZMADecompressor::Create);
+  for (uint32_t k = 0; k < SectionCount(kSectionFiles); ++k) {
+    const TFileRecord record = ReadFileRecord(k);
+    if (ShouldWrite(record)) {
+      BeginWriting(record);
+      if (!WriteRecord(record, reader, buffer)) return false;
+      StepProgress();
+    } else if (!DiscardItem(reader, buffer)) {
+      return false;
+    }
+    HonourStopRequest();
+  }
+  return true;
+}
+
+// Per-file mode, one written file: its block is gathered into the staging
+// file (created exclusively, shared with nobody) and decompressed from there
+// through the same handle. The staging file is gone when this returns.
+TSourceResult WritePerFileRecord(const TFileRecord& record, uint32_t storedSize, TDiskSource& source,
+                                 TBuffer& buffer) {
+  BeginWriting(record);
+  const std::string folder = TemporaryFolder();
+  const std::string stagingPath = folder.empty() ? std::string() : folder + "compfile.tmp";
+  DeleteFileA(stagingPath.c_str());
+  auto staging = TFileStream::Open(stagingPath, TFileStream::Mode::CreateNew);
+  TSourceResult result;
+  bool gathered = false;
+  if (staging) result = source.Copy(storedSize, *staging, gathered);
+  else result = source.Skip(storedSize);  // nowhere to gather it: the file is not written
+  if (result == TSourceResult::Ok && gathered) {
+    staging->Seek(0, TSeekOrigin::Start);
+    TCompressedBlockReader reader(*staging, &TLZMADecompressor::Create);
+    if (!WriteRecord(record, reader, buffer)) result = TSourceResult::Damaged;
+  }
+  staging.reset();
+  DeleteFileA(stagingPath.c_str());
+  return result;
+}
+
+bool AskForDisk(int disk) {
+  const std::string& caption = FieldText(65);
+  const std::string prompt = MessageText(47) + std::to_string(disk);
+  if (MessageBoxA(WizardWindow(), prompt.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONWARNING) == IDOK) return true;
+  MessageBoxA(WizardWindow(), MessageText(59).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+  return false;
+}
+
+// Per-file mode: every record advances the bar; a kept file's block is
+// passed over without being read.
+TSourceResult ExtractPerFile(TDiskSource& source, const TSetupArchive& archive, TBuffer& buffer) {
+  for (uint32_t k = 0; k < SectionCount(kSectionFiles); ++k) {
+    const TFileRecord record = ReadFileRecord(k);
+    const uint32_t storedSize = uint32_t(archive.storedSizes[k]);
+    const TSourceResult result =
+        ShouldWrite(record) ? WritePerFileRecord(record, storedSize, source, buffer) : source.Skip(storedSize);
+    if (result != TSourceResult::Ok) return result;
+    StepProgress();
+    HonourStopRequest();
+  }
+  return TSourceResult::Ok;
+}
+
+// One stored size per file record, each a block length below 2^31.
+bool StoredSizesFit(const TSetupArchive& archive) {
+  if (archive.storedSizes.size() != SectionCount(kSectionFiles)) return false;
+  for (int64_t size : archive.storedSizes)
+    if (size < 0 || size >= 0x80000000LL) return false;
+  return true;
+}
+
+[[noreturn]] void EndCancelled() {
+  DeleteTemporaryFiles(FieldInt(26));
+  ExitProcess(kExitUserCancelled);
+}
+
+void RunSolid(const std::string& setupPath, const TSetupArchive& archive, TBuffer& buffer) {
+  auto setup = TFileStream::Open(setupPath, TFileStream::Mode::OpenRead);
+  const int64_t start = int64_t(uint32_t(archive.trailer.dataOffset));
+  if (!setup || setup->Seek(start, TSeekOrigin::Start) != start) CorruptedSetupError();
+  if (!ExtractSolid(*setup, buffer)) CorruptedSetupError();
+}
+
+void RunPerFile(const std::string& setupPath, const TSetupArchive& archive, TBuffer& buffer) {
+  TDiskSource source(setupPath, archive.trailer.dataOffset, archive.trailer.dataSize, FieldText(21), AskForDisk);
+  if (!source.Open()) CorruptedSetupError();
+  switch (ExtractPerFile(source, archive, buffer)) {
+    case TSourceResult::Ok:
+      return;
+    case TSourceResult::Damaged:
+      CorruptedSetupError();
+    case TSourceResult::Cancelled:
+      EndCancelled();
+  }
+}
+
+}  // namespace
+
+void ExtractFiles(const TSetupArchive& archive) { ExtractFilesFrom(ModuleFileName(), archive); }
+
+void ExtractFilesFrom(const std::string& setupPath, const TSetupArchive& archive) {
+  SetStatusText(MessageText(51));
+  PumpWindowMessages();
+  const bool solid = FieldFlag(34);
+  // Checked before any file is written: a list that does not match the
+  // records cannot place their blocks.
+  if (!solid && !StoredSizesFit(archive)) CorruptedSetupError();
+  if (SectionCount(kSectionFiles) == 0) return;
+  TBuffer buffer(kCopyBufferSize);
+  if (solid) RunSolid(setupPath, archive, buffer);
+  else RunPerFile(setupPath, archive, buffer);
+}

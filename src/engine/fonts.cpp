@@ -1,0 +1,69 @@
+#include "engine/fonts.h"
+
+#include <windows.h>
+
+#include "archive/setup_script.h"
+#include "engine/file_record.h"
+#include "engine/progress.h"
+#include "engine/registry_entries.h"
+#include "lang/folders.h"
+#include "lang/messages.h"
+#include "lang/path_constants.h"
+#include "startup/os_class.h"
+#include "toolkit/message_pump.h"
+
+namespace {
+
+enum TFontField { kValueName = 0, kFontFile = 1 };
+constexpr int kRootLocalMachine = 2;
+constexpr int kTypeText = 0;
+constexpr uint8_t kFontsFolderCode = 15;
+constexpr uint8_t kFirstNtClass = 4;
+// Long enough for a busy window, short enough that a hung one (which Windows
+// only calls hung after some seconds) cannot hold the installation up.
+constexpr UINT kBroadcastTimeoutMs = 2000;
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return text;
+}
+
+bool IsFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string FontsKey() {
+  return std::string("Software\\Microsoft\\Windows") + (OsClass() >= kFirstNtClass ? " NT" : "") +
+         "\\CurrentVersion\\Fonts";
+}
+
+void InstallFont(uint32_t k, const std::string& fontsFolder) {
+  const std::string path = ExpandPathConstants(SectionField(kSectionFonts, k, kFontFile));
+  SetStatusText(MessageText(58) + FileNamePart(path));
+  PumpWindowMessages();
+  if (!IsFile(path)) return;
+
+  const std::string name = ExpandPathConstants(SectionField(kSectionFonts, k, kValueName));
+  // Windows finds fonts of its own Fonts folder by file name alone. An
+  // unknown Fonts folder matches nothing.
+  const bool inFontsFolder = !fontsFolder.empty() && LowerAscii(path).find(fontsFolder) != std::string::npos;
+  const std::string data = inFontsFolder ? FileNamePart(path) : path;
+  WriteRegistryValue(kRootLocalMachine, FontsKey(), name, data, kTypeText, false);
+
+  AddFontResourceA(path.c_str());
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
+}
+
+}  // namespace
+
+void InstallFonts() {
+  const std::string fontsFolder = LowerAscii(DropTrailingBackslash(FolderForCode(kFontsFolderCode)));
+  const uint32_t count = SectionCount(kSectionFonts);
+  for (uint32_t k = 0; k < count; ++k) {
+    InstallFont(k, fontsFolder);
+    StepProgress();
+  }
+}

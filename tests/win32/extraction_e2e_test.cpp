@@ -1,0 +1,399 @@
+// The real setup.exe installing products made by the packer library: run
+// silently with /S /P=C:\Product, its boxes answered through the UI driver,
+// and what it left on disk checked file by file.
+#include <gtest/gtest.h>
+
+#include "extraction_support.h"
+#include "lang/folders.h"
+#include "startup/corrupted_setup.h"
+#include "startup/temp_folder.h"
+#include "ui_driver.h"
+
+namespace {
+
+const char kSilent[] = "/S /P=C:\\Product";
+const char kAppDataFolder[] = "@$&%26\\VelmoraExtraction";
+const char kProgramDataFolder[] = "@$&%27\\VelmoraExtraction";
+
+std::string StagingFile() { return TemporaryFolder() + "compfile.tmp"; }
+
+class Extraction : public ::testing::Test {
+protected:
+  void SetUp() override { Clean(); }
+  void TearDown() override { Clean(); }
+
+  static void Clean() {
+    DeleteFileA(StagingFile().c_str());
+    DeleteTemporaryFiles(1);
+    RemoveTree(kProductFolder);
+    RemoveTree(ExpandPathConstants(kAppDataFolder));
+    RemoveTree(ExpandPathConstants(kProgramDataFolder));
+  }
+
+  // A fresh, empty folder for one setup.
+  static std::string SetupFolder(const std::string& name) {
+    RemoveTree("C:\\velmora-tests\\" + name);
+    return FreshFolder(name);
+  }
+};
+
+std::unique_ptr<ui::TProcess> StartSilently(const std::string& setup) {
+  auto process = ui::TProcess::Start(setup, kSilent);
+  EXPECT_TRUE(process) << setup;
+  return process;
+}
+
+int RunSilently(const std::string& setup) {
+  auto process = StartSilently(setup);
+  return process ? process->WaitForExit(180000) : -1;
+}
+
+// Runs the setup, answers the corrupted-setup box and returns the exit code.
+int RunAnsweringCorruptedSetup(const std::string& setup) {
+  auto process = StartSilently(setup);
+  if (!process) return -1;
+  HWND box = ui::WaitForDialog(process->Id(), 60000);
+  EXPECT_TRUE(box) << "no corrupted-setup box";
+  if (!box) return -1;
+  EXPECT_EQ(ui::MessageBoxText(box), kCorruptedSetupText);
+  ui::Click(GetDlgItem(box, IDOK));
+  return process->WaitForExit(30000);
+}
+
+// The box that follows `previous` once that one has closed.
+HWND NextDialog(DWORD processId, HWND previous) {
+  for (int i = 0; i < 200 && IsWindow(previous); ++i) Sleep(50);
+  return ui::WaitForDialog(processId);
+}
+
+// The wizard of a silent run: there, but never shown.
+HWND HiddenWizard(DWORD processId) {
+  for (HWND window : ui::TopLevelWindows(processId, false))
+    if (ui::ClassName(window) == "VelmoraSetupWizard") return window;
+  return nullptr;
+}
+
+void ExpectNoTemporaryFiles() {
+  EXPECT_FALSE(FileExists(StagingFile()));
+  EXPECT_FALSE(FileExists(TemporaryFolder())) << "\"$inst\" is still there";
+}
+
+// In the area of a per-file setup, where each file's block ends.
+std::vector<uint64_t> BlockEnds(const TBytes& executable) {
+  std::vector<uint64_t> ends;
+  uint64_t at = 0;
+  for (uint64_t size : StoredSizesOf(executable)) ends.push_back(at += size);
+  return ends;
+}
+
+// Files whose blocks end at or before `intactUpTo` (an area position) are
+// installed; the one whose block holds that position and every later one are
+// not there at all.
+void ExpectInstalledUpTo(const TProduct& product, const TBytes& executable, uint64_t intactUpTo,
+                         const std::string& setupFolder) {
+  const std::vector<uint64_t> ends = BlockEnds(executable);
+  size_t i = 0;
+  for (; i < product.files.size() && ends[i] <= intactUpTo; ++i)
+    ExpectInstalled(product.files[i], InstalledPath(product.files[i].target, setupFolder));
+  EXPECT_LT(i, product.files.size()) << "the damage must lie inside some file's block";
+  for (; i < product.files.size(); ++i)
+    EXPECT_FALSE(FileExists(InstalledPath(product.files[i].target, setupFolder))) << product.files[i].target;
+}
+
+// About fifty files: nested and empty folders, empty files, sizes around the
+// chunk and piece boundaries, one file above 20 MiB, read-only and hidden
+// files, targets under several path constants.
+TProduct FiftyFiles() {
+  TProduct product;
+  static const char* const kFolders[] = {"", "a\\", "a\\b\\", "a\\b\\c\\d\\", "other\\x\\"};
+  static const size_t kSizes[] = {0, 1, 4095, 4096, 4097, 8191, 8192, 8193, 12000, 65536, 70001, 0, 300000, 524289};
+  for (int i = 0; i < 42; ++i)
+    AddFile(product, "@$&%04\\" + std::string(kFolders[i % 5]) + "file" + std::to_string(i) + ".dat",
+            MixedBytes(kSizes[i % 14] + size_t(i / 14) * 13, uint32_t(i + 1)));
+  AddFile(product, "@$&%04\\payload\\large.bin", CountingLines(20 * 1024 * 1024 + 12345));
+  AddFile(product, "@$&%04\\readonly.txt", TextBytes("read only"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+  AddFile(product, "@$&%04\\hidden.ini", TextBytes("[hidden]"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+  AddFile(product, "@$&%04\\empty folder\\nothing.txt", {});
+  AddFile(product, std::string(kAppDataFolder) + "\\settings.dat", MixedBytes(3000, 77));
+  AddFile(product, std::string(kProgramDataFolder) + "\\shared.dat", MixedBytes(5000, 78));
+  AddFile(product, "@$&%18\\beside the setup.txt", TextBytes("beside"));
+  AddFile(product, "@$&%04\\last.txt", TextBytes("the last file"));
+  return product;
+}
+
+TProduct SmallFiles(int count, size_t size, bool solid = false) {
+  TProduct product;
+  product.solid = solid;
+  product.compressed = false;
+  for (int i = 0; i < count; ++i)
+    AddFile(product, "@$&%04\\part" + std::to_string(i) + ".bin", MixedBytes(size + size_t(i) * 100, uint32_t(i + 7)));
+  return product;
+}
+
+}  // namespace
+
+TEST_F(Extraction, FiftyFilesLandWholeWithTheirTimesAndAttributesInEveryLayout) {
+  struct TLayout {
+    const char* name;
+    bool solid, compressed;
+    int disks;
+  };
+  for (const TLayout& layout : {TLayout{"solid-lzma", true, true, 1}, TLayout{"per-file-stored", false, false, 3},
+                                TLayout{"per-file-lzma", false, true, 3}}) {
+    SCOPED_TRACE(layout.name);
+    Clean();
+    TProduct product = FiftyFiles();
+    product.solid = layout.solid;
+    product.compressed = layout.compressed;
+    const std::string folder = SetupFolder(std::string("fifty-") + layout.name);
+    ASSERT_EQ(RunSilently(WriteImage(folder, ImageOnDisks(product, layout.disks))), 0);
+    for (const TProductFile& file : product.files) ExpectInstalled(file, InstalledPath(file.target, folder));
+    ExpectNoTemporaryFiles();
+  }
+}
+
+TEST_F(Extraction, ExistingFilesFollowTheirRuleAndAKeptFilesDataIsStillConsumed) {
+  const int64_t kMillisecond = 10000;
+  const int64_t kDay = 864000000000ll;
+  // The records' time lies 0.4 ms into its millisecond.
+  const uint64_t recordTime = kBaseFileTime / uint64_t(kMillisecond) * uint64_t(kMillisecond) + 4000;
+  struct TCase {
+    const char* name;
+    int rule;
+    int64_t existingOffset;  // the placed file's time relative to the record's
+    bool written;
+  };
+  const TCase kCases[] = {
+      {"keep.bin", 0, -kDay, false},
+      {"overwrite.bin", 1, +kDay, true},
+      {"older.bin", 2, -kMillisecond, true},
+      {"same-millisecond.bin", 2, -4000, false},  // earlier in ticks, equal as calendar time
+      {"newer.bin", 2, kMillisecond, false},
+      {"unknown-rule.bin", 7, -kDay, false},
+      {"newer-again.bin", 2, +kDay, false},
+  };
+  for (bool solid : {true, false}) {
+    SCOPED_TRACE(solid ? "solid" : "per-file");
+    Clean();
+    CreateDirectoryA(kProductFolder, nullptr);
+    TProduct product;
+    product.solid = solid;
+    for (const TCase& c : kCases) {
+      TProductFile& file = AddFile(product, std::string("@$&%04\\") + c.name, MixedBytes(70000, uint32_t(c.rule + 3)));
+      file.rule = c.rule;
+      file.time = recordTime;
+      PlaceFile(InstalledPath(file.target, ""), TextBytes(std::string("placed before: ") + c.name),
+                recordTime + uint64_t(c.existingOffset));
+    }
+    // A folder where a file goes, and a file someone holds open without
+    // sharing: neither can be written, and their data are consumed.
+    AddFile(product, "@$&%04\\a folder", MixedBytes(9000, 41));
+    const std::string folderTarget = InstalledPath(product.files.back().target, "");
+    CreateDirectoryA(folderTarget.c_str(), nullptr);
+    AddFile(product, "@$&%04\\held.bin", MixedBytes(9000, 42));
+    const std::string held = InstalledPath(product.files.back().target, "");
+    PlaceFile(held, TextBytes("held open"), kBaseFileTime);
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    AddFile(product, "@$&%04\\absent.bin", MixedBytes(70000, 43));
+
+    const std::string folder = SetupFolder(solid ? "rules-solid" : "rules-per-file");
+    EXPECT_EQ(RunSilently(WriteImage(folder, ImageOnDisks(product, solid ? 1 : 3))), 0);
+    CloseHandle(holder);
+    for (size_t i = 0; i < std::size(kCases); ++i) {
+      const TProductFile& file = product.files[i];
+      const std::string path = InstalledPath(file.target, folder);
+      if (kCases[i].written) {
+        ExpectInstalled(file, path);
+      } else {
+        EXPECT_EQ(ReadWholeFile(path), TextBytes(std::string("placed before: ") + kCases[i].name)) << path;
+      }
+    }
+    EXPECT_NE(GetFileAttributesA(folderTarget.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(ReadWholeFile(held), TextBytes("held open"));
+    ExpectInstalled(product.files.back(), InstalledPath(product.files.back().target, folder));
+  }
+}
+
+TEST_F(Extraction, AMissingOrUnreadableDiskIsAskedForUntilItCanBeRead) {
+  const TProduct product = SmallFiles(12, 50000);
+  const std::string folder = SetupFolder("disk-prompt-ok");
+  const std::string setup = WriteImage(folder, ImageOnDisks(product, 3));
+  const std::string disk3 = DiskName(folder, 3), away = disk3 + ".away";
+  ASSERT_TRUE(MoveFileA(disk3.c_str(), away.c_str()));
+
+  auto process = StartSilently(setup);
+  ASSERT_TRUE(process);
+  HWND box = ui::WaitForDialog(process->Id(), 60000);
+  ASSERT_TRUE(box) << "no prompt for disk 3";
+  EXPECT_EQ(ui::Text(box), kExtractionCaption);
+  EXPECT_EQ(ui::MessageBoxText(box), "M473") << "message 47 followed by the disk number";
+  EXPECT_EQ(ui::ClassName(GetWindow(box, GW_OWNER)), "VelmoraSetupWizard");
+  ui::Click(GetDlgItem(box, IDOK));
+
+  box = NextDialog(process->Id(), box);  // still missing: the same question
+  ASSERT_TRUE(box);
+  EXPECT_EQ(ui::MessageBoxText(box), "M473");
+  // Now there, but held open by someone who shares it with nobody.
+  ASSERT_TRUE(MoveFileA(away.c_str(), disk3.c_str()));
+  HANDLE holder = CreateFileA(disk3.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  ui::Click(GetDlgItem(box, IDOK));
+
+  box = NextDialog(process->Id(), box);
+  CloseHandle(holder);
+  ASSERT_TRUE(box) << "a disk that cannot be opened is asked for like a missing one";
+  EXPECT_EQ(ui::MessageBoxText(box), "M473");
+  ui::Click(GetDlgItem(box, IDOK));
+
+  EXPECT_EQ(process->WaitForExit(60000), 0);
+  for (const TProductFile& file : product.files) ExpectInstalled(file, InstalledPath(file.target, folder));
+  ExpectNoTemporaryFiles();
+}
+
+TEST_F(Extraction, CancellingTheDiskPromptEndsWithExitCode1AndNoTemporaryFiles) {
+  const TProduct product = SmallFiles(12, 50000);
+  const std::string folder = SetupFolder("disk-prompt-cancel");
+  const TSetupImage image = ImageOnDisks(product, 3);
+  const std::string setup = WriteImage(folder, image);
+  ASSERT_TRUE(DeleteFileA(DiskName(folder, 3).c_str()));
+
+  auto process = StartSilently(setup);
+  ASSERT_TRUE(process);
+  HWND box = ui::WaitForDialog(process->Id(), 60000);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(ui::MessageBoxText(box), "M473");
+  ui::Click(GetDlgItem(box, IDCANCEL));
+  box = NextDialog(process->Id(), box);
+  ASSERT_TRUE(box) << "no installation-aborted box";
+  EXPECT_EQ(ui::Text(box), kExtractionCaption);
+  EXPECT_EQ(ui::MessageBoxText(box), "M59");
+  ui::Click(GetDlgItem(box, IDOK));
+
+  EXPECT_EQ(process->WaitForExit(30000), 1);
+  ExpectNoTemporaryFiles();
+  const uint64_t endOfDisk2 = TrailerOf(image.executable).dataSize + image.disks[0].size();
+  ExpectInstalledUpTo(product, image.executable, endOfDisk2, folder);
+}
+
+TEST_F(Extraction, ADamagedChunkEndsWithTheCorruptedSetupErrorAndLeavesNoPartialFile) {
+  for (bool solid : {true, false}) {
+    SCOPED_TRACE(solid ? "solid" : "per-file");
+    Clean();
+    TProduct product;
+    product.solid = solid;
+    product.compressed = false;  // stored: the damage can be placed in a known file
+    AddFile(product, "@$&%04\\first.txt", MixedBytes(5000, 1));
+    AddFile(product, "@$&%04\\damaged.bin", MixedBytes(300000, 2));
+    AddFile(product, "@$&%04\\after.txt", MixedBytes(1000, 3));
+    TSetupImage image = ImageOnDisks(product, 1);
+    const TArchiveTrailer trailer = TrailerOf(image.executable);
+    // Half-way through the second file's bytes.
+    const uint64_t at = solid ? trailer.dataOffset + StoredBlockOffset(4 + 5000 + 4 + 150000)
+                              : trailer.dataOffset + StoredSizesOf(image.executable)[0] + StoredBlockOffset(4 + 150000);
+    image.executable[at] ^= 0x10;
+
+    const std::string folder = SetupFolder(solid ? "damaged-solid" : "damaged-per-file");
+    EXPECT_EQ(RunAnsweringCorruptedSetup(WriteImage(folder, image)), 3);
+    ExpectInstalled(product.files[0], InstalledPath(product.files[0].target, folder));
+    EXPECT_FALSE(FileExists(InstalledPath(product.files[1].target, folder))) << "the partly written file is removed";
+    EXPECT_FALSE(FileExists(InstalledPath(product.files[2].target, folder)));
+    ExpectNoTemporaryFiles();
+  }
+}
+
+TEST_F(Extraction, TruncatedAndEmptyDiskFilesAreCorruptedSetups) {
+  const TProduct product = SmallFiles(12, 50000);
+  const TSetupImage image = ImageOnDisks(product, 3);
+  const uint64_t share = TrailerOf(image.executable).dataSize;
+  {
+    SCOPED_TRACE("disk 2 lacks its last 100 bytes");
+    const std::string folder = SetupFolder("truncated-disk");
+    const std::string setup = WriteImage(folder, image);
+    TBytes shorter = image.disks[0];
+    shorter.resize(shorter.size() - 100);
+    WriteWholeFile(DiskName(folder, 2), shorter);
+    EXPECT_EQ(RunAnsweringCorruptedSetup(setup), 3);
+    ExpectInstalledUpTo(product, image.executable, share + shorter.size(), folder);
+    ExpectNoTemporaryFiles();
+  }
+  {
+    SCOPED_TRACE("disk 2 empty");
+    Clean();
+    const std::string folder = SetupFolder("empty-disk");
+    const std::string setup = WriteImage(folder, image);
+    WriteWholeFile(DiskName(folder, 2), {});
+    EXPECT_EQ(RunAnsweringCorruptedSetup(setup), 3);
+    ExpectInstalledUpTo(product, image.executable, share, folder);
+    ExpectNoTemporaryFiles();
+  }
+}
+
+TEST_F(Extraction, AStoredSizeListThatDoesNotMatchTheFileRecordsStopsBeforeAnyFileIsWritten) {
+  for (int extra : {+1, -1}) {
+    SCOPED_TRACE(extra > 0 ? "one block more than records" : "one block fewer");
+    Clean();
+    const TProduct product = SmallFiles(3, 20000);
+    TArchiveInput input = ExtractionInput(product);
+    if (extra > 0) input.files.push_back(MixedBytes(100, 9));
+    else input.files.pop_back();
+    const std::string folder = SetupFolder(extra > 0 ? "k-above" : "k-below");
+    EXPECT_EQ(RunAnsweringCorruptedSetup(WriteImage(folder, BuildSetupImage(input))), 3);
+    EXPECT_FALSE(FileExists(kProductFolder)) << "not even a folder was made";
+    ExpectNoTemporaryFiles();
+  }
+}
+
+// Needs a small drive F:; scripts/full-disk-test mounts one and runs this.
+TEST_F(Extraction, FullDiskAFileThatDoesNotFitIsRemovedAndTheFilesAfterItAreWritten) {
+  if (GetFileAttributesA("F:\\") == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "no drive F:; scripts/full-disk-test runs this test with F: on a 4 MiB tmpfs";
+  const std::string target = "F:\\Velmora";
+  for (bool solid : {true, false}) {
+    SCOPED_TRACE(solid ? "solid" : "per-file");
+    RemoveTree(target);
+    TProduct product;
+    product.solid = solid;
+    AddFile(product, target + "\\before.bin", MixedBytes(100000, 1));
+    AddFile(product, target + "\\too-large.bin", CountingLines(6 * 1024 * 1024));
+    AddFile(product, target + "\\after.bin", MixedBytes(500000, 2));
+    AddFile(product, target + "\\last.txt", TextBytes("last"));
+    const std::string folder = SetupFolder(solid ? "full-disk-solid" : "full-disk-per-file");
+    EXPECT_EQ(RunSilently(WriteImage(folder, ImageOnDisks(product, 1))), 0);
+    EXPECT_FALSE(FileExists(target + "\\too-large.bin")) << "left behind truncated";
+    for (size_t i : {0, 2, 3}) ExpectInstalled(product.files[i], product.files[i].target);
+    ExpectNoTemporaryFiles();
+  }
+  RemoveTree(target);
+}
+
+TEST_F(Extraction, ACloseRequestDuringALargeFileEndsAtTheNextRecordWithExitCode1) {
+  for (bool solid : {true, false}) {
+    SCOPED_TRACE(solid ? "solid" : "per-file");
+    Clean();
+    TProduct product;
+    product.solid = solid;
+    product.compressed = !solid;
+    AddFile(product, "@$&%04\\first.txt", TextBytes("first"));
+    AddFile(product, "@$&%04\\large.bin", CountingLines(24 * 1024 * 1024));
+    for (int i = 0; i < 20; ++i) AddFile(product, "@$&%04\\later" + std::to_string(i) + ".bin", MixedBytes(262144, i));
+    const std::string folder = SetupFolder(solid ? "close-solid" : "close-per-file");
+    auto process = StartSilently(WriteImage(folder, ImageOnDisks(product, 1)));
+    ASSERT_TRUE(process);
+    const std::string first = InstalledPath(product.files[0].target, folder);
+    for (int i = 0; i < 3000 && !FileExists(first) && process->Running(); ++i) Sleep(10);
+    HWND wizard = HiddenWizard(process->Id());
+    ASSERT_TRUE(wizard) << "no wizard window";
+    PostMessageA(wizard, WM_CLOSE, 0, 0);
+
+    EXPECT_EQ(process->WaitForExit(60000), 1);
+    EXPECT_FALSE(FileExists(InstalledPath(product.files.back().target, folder))) << "the close came too late";
+    for (const TProductFile& file : product.files) {
+      const std::string path = InstalledPath(file.target, folder);
+      if (FileExists(path)) {
+        EXPECT_TRUE(ReadWholeFile(path) == file.bytes) << "partial file " << path;
+      }
+    }
+    ExpectNoTemporaryFiles();
+  }
+}

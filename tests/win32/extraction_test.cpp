@@ -1,0 +1,110 @@
+// File extraction called in this process on a setup made by the packer
+// library, to look at the run state it leaves: the uninstall file list, the
+// progress bar, the status line, and the staging file.
+#include <gtest/gtest.h>
+
+#include "archive/setup_archive.h"
+#include "engine/file_extraction.h"
+#include "engine/progress.h"
+#include "engine/uninstall_list.h"
+#include "extraction_support.h"
+#include "lang/path_constants.h"
+#include "startup/temp_folder.h"
+#include "toolkit/file_stream.h"
+
+namespace {
+
+const char kTargetFolder[] = "C:\\velmora-tests\\in-process-target";
+
+class ExtractionInProcess : public ::testing::Test {
+protected:
+  void SetUp() override {
+    savedScript_ = Script();
+    savedInstallFolder_ = PathState().installationFolder;
+    RemoveTree(kTargetFolder);
+    CreateTemporaryFolder();
+  }
+  void TearDown() override {
+    Script() = savedScript_;
+    PathState().installationFolder = savedInstallFolder_;
+    UninstallFileList().clear();
+    RemoveTree(kTargetFolder);
+    DeleteTemporaryFiles(1);
+  }
+
+  // Reads the setup's archive and script as the start-up does.
+  static void Load(const std::string& setup, TSetupArchive& archive) {
+    auto file = TFileStream::Open(setup, TFileStream::Mode::OpenRead);
+    ASSERT_TRUE(file);
+    ASSERT_TRUE(ReadSetupArchive(*file, archive, nullptr));
+    Script() = TSetupScript();
+    ASSERT_TRUE(ParseScriptHeader(archive.script));
+    ASSERT_TRUE(ParseScriptSections(archive.script));
+  }
+
+private:
+  TSetupScript savedScript_;
+  std::string savedInstallFolder_;
+};
+
+}  // namespace
+
+TEST_F(ExtractionInProcess, TheUninstallListHoldsExactlyTheWrittenFilesWithFlag1InOrder) {
+  for (bool solid : {true, false}) {
+    SCOPED_TRACE(solid ? "solid" : "per-file");
+    RemoveTree(kTargetFolder);
+    TProduct product;
+    product.solid = solid;
+    product.uninstallInformation = true;
+    AddFile(product, "@$&%04\\bin\\a.exe", MixedBytes(20000, 1));
+    AddFile(product, "@$&%04\\b.txt", MixedBytes(300, 2)).listed = 0;
+    TProductFile& kept = AddFile(product, "@$&%04\\kept.cfg", MixedBytes(5000, 3));
+    kept.rule = 0;  // placed below: kept, so not listed though flag 1
+    AddFile(product, "@$&%04\\d.txt", MixedBytes(300, 4)).listed = 2;  // only 1 lists
+    AddFile(product, "@$&%04\\e\\f\\e.dll", MixedBytes(70000, 5));
+    AddFile(product, "@$&%04\\empty.txt", {});
+
+    const std::string setup = WriteImage(FreshFolder("in-process"), ImageOnDisks(product, solid ? 1 : 2));
+    TSetupArchive archive;
+    Load(setup, archive);
+    CreateDirectoryA(kTargetFolder, nullptr);
+    const std::string root = std::string(kTargetFolder) + "\\";
+    PlaceFile(root + "kept.cfg", TextBytes("mine"), kBaseFileTime);
+    PathState().installationFolder = kTargetFolder;
+    SetProgressRange(100);
+    UninstallFileList() = {"an earlier entry"};
+
+    ExtractFilesFrom(setup, archive);
+
+    const std::vector<std::string> expected = {"an earlier entry", root + "bin\\a.exe", root + "e\\f\\e.dll",
+                                               root + "empty.txt"};
+    EXPECT_EQ(UninstallFileList(), expected);
+    for (size_t i : {0, 1, 3, 4, 5}) ExpectInstalled(product.files[i], root + product.files[i].target.substr(7));
+    EXPECT_EQ(ReadWholeFile(root + "kept.cfg"), TextBytes("mine"));
+    // A kept file advances the bar in per-file mode only.
+    EXPECT_EQ(ProgressPosition(), solid ? 5 : 6);
+    EXPECT_EQ(StatusText(), "M35empty.txt") << "message 35 and the file name of the last written file";
+    EXPECT_FALSE(FileExists(TemporaryFolder() + "compfile.tmp"));
+  }
+}
+
+TEST(ExtractionStagingFile, IsMadeOnlyWhereNoneIsAndSharedWithNobodyWhileOpen) {
+  CreateTemporaryFolder();
+  const std::string path = TemporaryFolder() + "compfile.tmp";
+  DeleteFileA(path.c_str());
+  {
+    auto staging = TFileStream::Open(path, TFileStream::Mode::CreateNew);
+    ASSERT_TRUE(staging);
+    EXPECT_FALSE(TFileStream::Open(path, TFileStream::Mode::OpenRead)) << "shared with a reader";
+    EXPECT_FALSE(TFileStream::Open(path, TFileStream::Mode::CreateNew));
+    const TBytes bytes = MixedBytes(10000);
+    EXPECT_EQ(staging->Write(bytes.data(), int32_t(bytes.size())), int32_t(bytes.size()));
+    EXPECT_EQ(staging->Seek(0, TSeekOrigin::Start), 0);
+    TBytes back(bytes.size());
+    EXPECT_EQ(staging->Read(back.data(), int32_t(back.size())), int32_t(back.size()));
+    EXPECT_TRUE(back == bytes) << "read back through the same handle";
+  }
+  EXPECT_FALSE(TFileStream::Open(path, TFileStream::Mode::CreateNew)) << "an existing file is never taken over";
+  DeleteFileA(path.c_str());
+  DeleteTemporaryFiles(1);
+}
