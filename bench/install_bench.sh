@@ -45,11 +45,12 @@ if [ "${BENCH_NO_BUILD:-0}" = 1 ]; then
   echo "== not building: BENCH_NO_BUILD=1"
 else
   build native "$native" make_install_payload
-  build win32 "$win32" setup lzma_file_decoder empty_program
+  build win32 "$win32" setup lzma_file_decoder empty_program empty_gui_program
 fi
 setup_stub=$win32/bin/setup.exe
 decoder=$win32/bin/lzma_file_decoder.exe
 empty=$win32/bin/empty_program.exe
+empty_gui=$win32/bin/empty_gui_program.exe
 generator=$native/bin/make_install_payload
 
 # --- the payload: made again only when its inputs changed -----------------------
@@ -140,11 +141,14 @@ print("%08X" % crc)' "$decoded_unix")
 # GNU time reports the peak of the process it started; `wine` execs into the
 # program's process. Touching a known amount must show up in full.
 echo "== checking the memory measurement"
-empty_kib=() empty_seconds=()
+empty_kib=() empty_seconds=() empty_gui_kib=() empty_gui_seconds=()
 for _ in 1 2 3; do
   run_measured "$empty"
   [ "$run_status" = 0 ] || fail "the empty program exited with $run_status"
   empty_kib+=("$run_kib") empty_seconds+=("$run_seconds")
+  run_measured "$empty_gui"
+  [ "$run_status" = 0 ] || fail "the empty program with the setup's DLLs exited with $run_status"
+  empty_gui_kib+=("$run_kib") empty_gui_seconds+=("$run_seconds")
 done
 run_measured "$decoder" --touch "$probe_mib"
 [ "$run_status" = 0 ] || fail "the decoder's --touch exited with $run_status"
@@ -156,6 +160,7 @@ median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 
 mib_of() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 
 baseline_kib=$(min "${empty_kib[@]}")
+dll_baseline_kib=$(min "${empty_gui_kib[@]}")
 probe_rise_kib=$((probe_kib - baseline_kib))
 if [ "$probe_rise_kib" -lt $((probe_mib * 1024)) ] || [ "$probe_rise_kib" -gt $(((probe_mib + 8) * 1024)) ]; then
   fail "touching $probe_mib MiB raised the measured peak by $(mib_of "$probe_rise_kib") MiB: GNU time does not measure the Win32 program"
@@ -214,6 +219,8 @@ printf '  median of the per-round ratios                       %7.3f    (lowest 
   "$(median "${round_ratio[@]}")" "$(min "${round_ratio[@]}")" "$(max "${round_ratio[@]}")"
 printf '  an empty Win32 program under Wine                    %7.2f s  (median of 3)\n' "$start_up"
 printf '  ratio with that start-up taken from both sides       %7.3f\n' "$net_ratio"
+printf '  an empty program importing the setup'"'"'s DLLs         %7.2f s  (median of 3)\n' \
+  "$(median "${empty_gui_seconds[@]}")"
 echo
 echo "peak resident memory (GNU time %M; MiB = 2^20 bytes; highest of the rounds):"
 printf '  dictionary size                                      %7.1f MiB\n' "$dictionary_mib"
@@ -221,6 +228,8 @@ printf '  empty Win32 program under Wine (baseline, lowest)    %7.1f MiB\n' "$(m
 printf '  setup.exe /S                                         %7.1f MiB\n' "$(mib_of "$peak_setup")"
 printf '  setup.exe /S minus the baseline                      %7.1f MiB  (target at most %d MiB: %s)\n' \
   "$(mib_of "$setup_above")" "$((dictionary_mib + 16))" "$(verdict "$setup_above" "$memory_target")"
+printf '  empty program importing the setup'"'"'s DLLs (lowest)  %7.1f MiB\n' "$(mib_of "$dll_baseline_kib")"
+printf '  setup.exe /S minus that                              %7.1f MiB\n' "$(mib_of "$((peak_setup - dll_baseline_kib))")"
 printf '  liblzma decoder                                      %7.1f MiB\n' "$(mib_of "$peak_decoder")"
 printf '  liblzma decoder minus the baseline                   %7.1f MiB\n' "$(mib_of "$decoder_above")"
 printf '  check: touching %d MiB raised the peak by             %7.1f MiB\n' "$probe_mib" "$(mib_of "$probe_rise_kib")"

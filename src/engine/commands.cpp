@@ -10,7 +10,7 @@
 #include "engine/file_record.h"
 #include "engine/progress.h"
 #include "lang/messages.h"
-#include "lang/path_constants.h"
+#include "lang/folders.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/win32_handle.h"
 

@@ -7,6 +7,7 @@
 #include "engine/file_extraction.h"
 #include "engine/progress.h"
 #include "engine/shortcuts.h"
+#include "engine/uninstall_info.h"
 #include "engine/stop_request.h"
 #include "engine/uninstall_list.h"
 #include "lang/folders.h"
@@ -46,8 +47,13 @@ void RunInstallation() {
   // Registry values and fonts take their places here.
   SetStatusText(MessageText(38));
   CreateShortcuts();
-  // The uninstall information, INI entries, components and the final
-  // commands take their places here as they are built.
+  if (FieldFlag(56)) {
+    SetStatusText(MessageText(39));
+    WriteUninstallInfo();
+    StepProgress();
+  }
+  // INI entries, components and the final commands take their places here
+  // as they are built.
   SetStatusText(MessageText(40));
   DeleteTemporaryFiles(FieldInt(26));
   FillProgress();

@@ -22,6 +22,8 @@ void DispatchResource(uint8_t code, TMemoryStream& item) {
   const auto& bytes = item.Bytes();
   if (TBitmap* slot = PictureSlot(code)) {
     *slot = LoadBitmapFromBytes(bytes.data(), bytes.size());  // unreadable: no picture
+    if (code == kHeaderPicture)
+      Pictures().headerFile = *slot ? std::string(bytes.begin(), bytes.end()) : std::string();
     return;
   }
   WriteTemporaryFile(code, bytes.data(), bytes.size());

@@ -2,6 +2,7 @@
 // else into the temporary file whose number is the item code.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "toolkit/bitmap.h"
 #include "toolkit/memory_stream.h"
@@ -16,6 +17,7 @@ enum TPictureCode : uint8_t {
 
 struct TPictures {
   TBitmap header, side, destination, shortcuts;
+  std::string headerFile;  // the header picture's bitmap file bytes, for the uninstaller
 };
 TPictures& Pictures();
 

@@ -1,0 +1,60 @@
+#include "engine/uninstall_info.h"
+
+#include <windows.h>
+
+#include "archive/setup_script.h"
+#include "engine/uninstall_list.h"
+#include "engine/uninstall_log.h"
+#include "lang/folders.h"
+#include "lang/messages.h"
+#include "lang/path_constants.h"
+#include "startup/resource_dispatch.h"
+#include "toolkit/folders.h"
+#include "toolkit/path_parts.h"
+#include "toolkit/win32_handle.h"
+
+namespace {
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, DWORD(bytes.size() - done), &written, nullptr) || written == 0)
+      return false;
+    done += written;
+  }
+  return true;
+}
+
+// Appends the trailer to the uninstaller, creating the file when missing.
+void AppendTrailer(const std::string& uninstaller, const std::string& logPath) {
+  TWin32Handle file(CreateFileA(uninstaller.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;
+  LARGE_INTEGER end = {};
+  if (!SetFilePointerEx(file.Get(), end, nullptr, FILE_END)) return;
+  WriteAll(file.Get(), UninstallerTrailer(Pictures().headerFile, logPath));
+}
+
+// Replaces the log file with the text, nothing more.
+void WriteLog(const std::string& logPath, const std::string& text) {
+  TWin32Handle file(CreateFileA(logPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file && WriteAll(file.Get(), text)) SetEndOfFile(file.Get());
+}
+
+}  // namespace
+
+void WriteUninstallInfo() {
+  const std::string uninstaller = ExpandPathConstants(FieldText(91));
+  const std::string logPath = ExpandPathConstants(FieldText(92));
+  CreateFolderPath(FolderPart(uninstaller));
+  CreateFolderPath(FolderPart(logPath));
+  if (FieldFlag(49)) AppendTrailer(uninstaller, logPath);
+
+  TUninstallLogInput input;
+  input.files.swap(UninstallFileList());  // the list is released here
+  input.installationFolder = PathState().installationFolder;
+  input.expand = ExpandPathConstants;
+  input.message = [](int m) { return MessageText(m); };
+  WriteLog(logPath, ComposeUninstallLog(input));
+}
