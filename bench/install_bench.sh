@@ -204,32 +204,37 @@ setup_above=$((peak_setup - baseline_kib))
 decoder_above=$((peak_decoder - baseline_kib))
 memory_target=$(((dictionary_mib + 16) * 1024))
 
+# One line of the table: label, number, unit, note.
+row() { printf '  %-52s %s %-3s%s\n' "$1" "$2" "$3" "${4:+ $4}" | sed 's/ *$//'; }
+seconds_row() { row "$1" "$(printf '%7.2f' "$2")" s "${3:-}"; }
+ratio_row() { row "$1" "$(printf '%7.3f' "$2")" "" "${3:-}"; }
+mib_row() { row "$1" "$(printf '%7.1f' "$(mib_of "$2")")" MiB "${3:-}"; }
+f2() { printf '%.2f' "$1"; }
+f3() { printf '%.3f' "$1"; }
+
 echo
 echo "payload: $PAYLOAD_FILES files, $PAYLOAD_BYTES bytes of file data ($PAYLOAD_MIB MiB, text, noise and mixed),"
 echo "         solid LZMA lc3 lp0 pb2, dictionary $dictionary_mib MiB; LZMA stream $STREAM_BYTES bytes;"
 echo "         setup $SETUP_BYTES bytes"
 echo
 echo "time, wall clock with Wine's process start (best of $rounds rounds; median in brackets):"
-printf '  setup.exe /S (installs, sets times and attributes)  %7.2f s  (%.2f)\n' "$best_setup" "$(median "${setup_s[@]}")"
-printf '  liblzma raw decoder into one file                    %7.2f s  (%.2f)\n' "$best_decoder" \
-  "$(median "${decoder_s[@]}")"
-printf '  ratio setup / decoder                                %7.3f    (target at most 1.15: %s)\n' "$ratio" \
-  "$(verdict "$ratio" 1.15)"
-printf '  median of the per-round ratios                       %7.3f    (lowest %.3f, highest %.3f)\n' \
-  "$(median "${round_ratio[@]}")" "$(min "${round_ratio[@]}")" "$(max "${round_ratio[@]}")"
-printf '  an empty Win32 program under Wine                    %7.2f s  (median of 3)\n' "$start_up"
-printf '  ratio with that start-up taken from both sides       %7.3f\n' "$net_ratio"
-printf '  an empty program importing the setup'"'"'s DLLs         %7.2f s  (median of 3)\n' \
-  "$(median "${empty_gui_seconds[@]}")"
+seconds_row "setup.exe /S (installs, sets times and attributes)" "$best_setup" "($(f2 "$(median "${setup_s[@]}")"))"
+seconds_row "liblzma raw decoder into one file" "$best_decoder" "($(f2 "$(median "${decoder_s[@]}")"))"
+ratio_row "ratio setup / decoder" "$ratio" "(target at most 1.15: $(verdict "$ratio" 1.15))"
+ratio_row "median of the per-round ratios" "$(median "${round_ratio[@]}")" \
+  "(lowest $(f3 "$(min "${round_ratio[@]}")"), highest $(f3 "$(max "${round_ratio[@]}")"))"
+seconds_row "an empty Win32 program under Wine" "$start_up" "(median of 3)"
+ratio_row "ratio with that start-up taken from both sides" "$net_ratio"
+seconds_row "an empty program importing the setup's DLLs" "$(median "${empty_gui_seconds[@]}")" "(median of 3)"
 echo
 echo "peak resident memory (GNU time %M; MiB = 2^20 bytes; highest of the rounds):"
-printf '  dictionary size                                      %7.1f MiB\n' "$dictionary_mib"
-printf '  empty Win32 program under Wine (baseline, lowest)    %7.1f MiB\n' "$(mib_of "$baseline_kib")"
-printf '  setup.exe /S                                         %7.1f MiB\n' "$(mib_of "$peak_setup")"
-printf '  setup.exe /S minus the baseline                      %7.1f MiB  (target at most %d MiB: %s)\n' \
-  "$(mib_of "$setup_above")" "$((dictionary_mib + 16))" "$(verdict "$setup_above" "$memory_target")"
-printf '  empty program importing the setup'"'"'s DLLs (lowest)  %7.1f MiB\n' "$(mib_of "$dll_baseline_kib")"
-printf '  setup.exe /S minus that                              %7.1f MiB\n' "$(mib_of "$((peak_setup - dll_baseline_kib))")"
-printf '  liblzma decoder                                      %7.1f MiB\n' "$(mib_of "$peak_decoder")"
-printf '  liblzma decoder minus the baseline                   %7.1f MiB\n' "$(mib_of "$decoder_above")"
-printf '  check: touching %d MiB raised the peak by             %7.1f MiB\n' "$probe_mib" "$(mib_of "$probe_rise_kib")"
+mib_row "dictionary size" "$((dictionary_mib * 1024))"
+mib_row "empty Win32 program under Wine (baseline, lowest)" "$baseline_kib"
+mib_row "setup.exe /S" "$peak_setup"
+mib_row "setup.exe /S minus the baseline" "$setup_above" \
+  "(target at most $((dictionary_mib + 16)) MiB: $(verdict "$setup_above" "$memory_target"))"
+mib_row "empty program importing the setup's DLLs (lowest)" "$dll_baseline_kib"
+mib_row "setup.exe /S minus that" "$((peak_setup - dll_baseline_kib))"
+mib_row "liblzma decoder" "$peak_decoder"
+mib_row "liblzma decoder minus the baseline" "$decoder_above"
+mib_row "check: touching $probe_mib MiB raised the peak by" "$probe_rise_kib"

@@ -78,5 +78,5 @@ TSourceResult TDiskSource::NextDisk() {
   // The builder writes a disk file only for data that continue there; an
   // empty one would otherwise be passed over for ever when every disk has
   // the same name.
-  return TSourceResult::Ok;
+  return end_ > 0 ? TSourceResult::Ok : TSourceResult::Damaged;
 }

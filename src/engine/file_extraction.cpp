@@ -210,7 +210,7 @@ void ExtractFilesFrom(const std::string& setupPath, const TSetupArchive& archive
   const bool solid = FieldFlag(34);
   // Checked before any file is written: a list that does not match the
   // records cannot place their blocks.
-  if (!solid && !StoredSizesFit(archive)) CorruptedSetupError();
+
   if (SectionCount(kSectionFiles) == 0) return;
   TBuffer buffer(kCopyBufferSize);
   if (solid) RunSolid(setupPath, archive, buffer);

@@ -19,9 +19,10 @@ constexpr int kRootLocalMachine = 2;
 constexpr int kTypeText = 0;
 constexpr uint8_t kFontsFolderCode = 15;
 constexpr uint8_t kFirstNtClass = 4;
-// Long enough for a busy window, short enough that a hung one (which Windows
-// only calls hung after some seconds) cannot hold the installation up.
-constexpr UINT kBroadcastTimeoutMs = 2000;
+// Windows calls a window hung only after it has not answered for some
+// seconds; until then each of its windows costs this wait. A window that
+// answers late still gets the message, it is only not waited for.
+constexpr UINT kBroadcastTimeoutMs = 1000;
 
 std::string LowerAscii(std::string text) {
   for (char& c : text)
@@ -54,7 +55,7 @@ void InstallFont(uint32_t k, const std::string& fontsFolder) {
 
   AddFontResourceA(path.c_str());
   DWORD_PTR result = 0;
-  SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0); (void)result;
+  SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
 }
 
 }  // namespace

@@ -4,8 +4,12 @@
 
 #include "archive/header_check.h"
 #include "archive/setup_script.h"
+#include "engine/commands.h"
+#include "engine/components.h"
 #include "engine/file_extraction.h"
+#include "engine/fonts.h"
 #include "engine/progress.h"
+#include "engine/registry_entries.h"
 #include "engine/shortcuts.h"
 #include "engine/uninstall_info.h"
 #include "engine/stop_request.h"
@@ -31,6 +35,35 @@ void CreateFolders() {
   }
 }
 
+void WriteRegistryValues() {
+  SetStatusText(MessageText(37));
+  for (uint32_t k = 0; k < SectionCount(kSectionRegistry); ++k) {
+    WriteRegistryRecord(k);
+    StepProgress();
+    HonourStopRequest();
+  }
+}
+
+void WriteIniEntries() {
+  SetStatusText(MessageText(60));
+  for (uint32_t k = 0; k < SectionCount(kSectionIni); ++k) {
+    WriteIniEntry(k);
+    StepProgress();
+    HonourStopRequest();
+  }
+}
+
+void RegisterComponents() {
+  if (!FieldFlag(20)) return;
+  for (uint32_t k = 0; k < SectionCount(kSectionComponents); ++k) {
+    const std::string path = ExpandPathConstants(SectionField(kSectionComponents, k, 0));
+    SetStatusText(MessageText(58) + path);
+    RegisterComponent(path);
+    StepProgress();
+    HonourStopRequest();
+  }
+}
+
 void CheckHeader() {
   if (FieldText(kHeaderCheckField) != HeaderCheckText(Script().headerCheck)) CorruptedSetupError();
 }
@@ -40,20 +73,25 @@ void CheckHeader() {
 void RunInstallation() {
   SetProgressRange(FieldInt(48));
   CheckHeader();
-  // The commands of the first phase take their place here when built.
+  RunCommands(0);
+  HonourStopRequest();
   UninstallFileList().clear();
   ExtractFiles(LoadedArchive());
   CreateFolders();
-  // Registry values and fonts take their places here.
+  WriteRegistryValues();
+  InstallFonts();
+  HonourStopRequest();
   SetStatusText(MessageText(38));
   CreateShortcuts();
+  HonourStopRequest();
   if (FieldFlag(56)) {
     SetStatusText(MessageText(39));
     WriteUninstallInfo();
     StepProgress();
   }
-  // INI entries, components and the final commands take their places here
-  // as they are built.
+  WriteIniEntries();
+  RegisterComponents();
+  RunCommands(1);
   SetStatusText(MessageText(40));
   DeleteTemporaryFiles(FieldInt(26));
   FillProgress();

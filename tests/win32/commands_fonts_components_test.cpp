@@ -392,10 +392,9 @@ TEST_F(Fonts, AHungWindowCannotHoldUpTheInstallation) {
   const DWORD start = GetTickCount();
   TWin32Handle worker(CreateThread(nullptr, 0, InstallFontsThread, nullptr, 0, nullptr));
   ASSERT_TRUE(worker);
-  while (WaitForSingleObject(worker.Get(), 50) == WAIT_TIMEOUT && GetTickCount() - start < 30000)
+  while (WaitForSingleObject(worker.Get(), 50) == WAIT_TIMEOUT && GetTickCount() - start < 15000)
     PumpWindowMessages();
   const DWORD elapsed = GetTickCount() - start;
-  printf("ELAPSED %lu\n", elapsed);
   TerminateProcess(hung.Get(), 0);
   ASSERT_EQ(WaitForSingleObject(worker.Get(), 30000), WAIT_OBJECT_0);
   EXPECT_LT(elapsed, 8000u) << "the font broadcast waited for the hung window";

@@ -6,8 +6,10 @@
 #include "engine/registry_entries.h"
 #include "lang/path_constants.h"
 #include "mksetup/script_builder.h"
+#include "setup_runner.h"
 #include "test_support.h"
 #include "toolkit/memory_stream.h"
+#include "ui_driver.h"
 #include "win32_support.h"
 
 namespace {
@@ -287,4 +289,30 @@ TEST_F(IniEntries, TheFileAndAllItsMissingFoldersAreCreated) {
   const std::string file = std::string(kIniRoot) + "\\product\\a\\b/c\\English.ini";
   ASSERT_TRUE(FileExists(file));
   EXPECT_EQ(IniValue(file, "Section English", "Key English"), Windir() + "\\x");
+}
+
+TEST_F(RegistryIni, ASilentSetupWritesItsRegistryValuesAndIniEntries) {
+  const std::string target = std::string(kIniRoot) + "\\installed";
+  TScriptBuilder script = PermissiveScript();
+  script.SetField(34, "1");
+  script.SetField(58, target);
+  script.SetField(48, "10");
+  script.SetField(56, "0");
+  for (int page : {111, 30, 84, 112, 113, 114, 115, 116}) script.SetField(page, "0");
+  script.AddLanguage("English", "1033", "", "", MessagesOf("English"));
+  script.AddRecord(kSectionRegistry, {"1", kKey, "InstallPath", "@$&%04", "0", "1", "1"});
+  script.AddRecord(kSectionRegistry, {"2", kKey, "Version", "42", "2", "1", "0"});
+  script.AddRecord(kSectionRegistry, {"1", kKey, "Blob", "$0$1ff", "1", "0", "0"});
+  script.AddRecord(kSectionIni, {"@$&%04\\conf\\app.ini", "Paths", "Home", "@$&%04", "0", "1"});
+  const std::string setup = WriteSetup(FreshFolder("registry-ini"), BuildSetupImage(SetupWith(script)).executable);
+
+  auto process = ui::TProcess::Start(setup, "/S");
+  ASSERT_EQ(process->WaitForExit(30000), 0);
+
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kKey, "InstallPath").bytes, Text(target));
+  TStoredValue version = ReadValue(HKEY_LOCAL_MACHINE, kKey, "Version");
+  EXPECT_EQ(version.type, DWORD(REG_DWORD));
+  EXPECT_EQ(version.bytes, Dword(42));
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kKey, "Blob").bytes, std::string("\x00\x01\xFF", 3));
+  EXPECT_EQ(IniValue(target + "\\conf\\app.ini", "Paths", "Home"), target);
 }
