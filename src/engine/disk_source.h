@@ -1,6 +1,7 @@
 // The file data area of per-file mode as one run of bytes, read across the
 // setup executable (disk 1, its share ending at data offset + data size) and
 // the disk files 2, 3, ... beside it (each read from its start to its end).
+// Win32-free: the prompt for a missing disk is the caller's.
 #pragma once
 #include <cstdint>
 #include <functional>

@@ -90,13 +90,15 @@ void BeginWriting(const TFileRecord& record) {
 }
 
 // Writes the record's file from the next item of source; false when the item
-// is damaged (the partly written file is already gone). A file that could
-// not be created still gets its attributes and its place in the list, as the
-// file of an earlier run it stands for; one that did not fit gets neither.
+// is damaged (the partly written file is already gone). An existing file
+// that could not be replaced (held open, or read-only from an earlier run)
+// still gets the record's attributes and its place in the list: it is the
+// product's file. One that did not fit gets neither.
 bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer) {
   const TWriteResult result = WriteItemToFile(record.path, source, record.time, buffer);
   if (result == TWriteResult::Damaged) return false;
   if (result == TWriteResult::WriteFailed) return true;
+  if (result == TWriteResult::NotCreated && !ExamineTarget(record.path, false).exists) return true;
   SetFileAttributesA(record.path.c_str(), DWORD(record.attributes));
   if (record.listed) UninstallFileList().push_back(record.path);
   return true;
@@ -210,7 +212,7 @@ void ExtractFilesFrom(const std::string& setupPath, const TSetupArchive& archive
   const bool solid = FieldFlag(34);
   // Checked before any file is written: a list that does not match the
   // records cannot place their blocks.
-
+  if (!solid && !StoredSizesFit(archive)) CorruptedSetupError();
   if (SectionCount(kSectionFiles) == 0) return;
   TBuffer buffer(kCopyBufferSize);
   if (solid) RunSolid(setupPath, archive, buffer);

@@ -39,5 +39,3 @@ uint64_t FileTimeFromText(const std::string& text) {
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10u + uint64_t(text[i] - '0');
   return negative ? 0u - value : value;
 }
-
-

@@ -41,4 +41,3 @@ bool ShouldWriteFile(int32_t rule, const TExistingTarget& target, bool archivedT
 // A 64-bit FILETIME written in decimal: an optional "-" or "+", then digits up
 // to the first other character; no digits give 0; 64-bit wrap-around.
 uint64_t FileTimeFromText(const std::string& text);
-

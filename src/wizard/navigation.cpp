@@ -73,6 +73,7 @@ void BuildPageSequence() {
   SetWindowTextA(c.cancel, MessageText(25).c_str());
   EnableWindow(c.cancel, !RunFlags().noCancel);
   if (RunFlags().silent) {
+    n.installing = true;  // a close request now waits for the next record boundary
     RunInstallation();
     return;
   }

@@ -79,15 +79,3 @@ TEST(FileTimeFromText, ReadsDecimalWithSignAndWrapsAt64Bits) {
   EXPECT_EQ(FileTimeFromText(""), 0u);
   EXPECT_EQ(FileTimeFromText("+"), 0u);
 }
-
-TEST(PathParts, SplitAtTheLastColonBackslashOrSlash) {
-  EXPECT_EQ(FolderPart("C:\\Product\\bin\\tool.exe"), "C:\\Product\\bin\\");
-  EXPECT_EQ(FileNamePart("C:\\Product\\bin\\tool.exe"), "tool.exe");
-  EXPECT_EQ(FolderPart("C:\\a/b.txt"), "C:\\a/");
-  EXPECT_EQ(FileNamePart("C:\\a/b.txt"), "b.txt");
-  EXPECT_EQ(FolderPart("C:readme"), "C:");
-  EXPECT_EQ(FileNamePart("C:readme"), "readme");
-  EXPECT_EQ(FolderPart("plain.txt"), "");
-  EXPECT_EQ(FileNamePart("plain.txt"), "plain.txt");
-  EXPECT_EQ(FileNamePart("C:\\folder\\"), "");
-}

@@ -20,7 +20,10 @@ std::string StagingFile() { return TemporaryFolder() + "compfile.tmp"; }
 class Extraction : public ::testing::Test {
 protected:
   void SetUp() override { Clean(); }
-  void TearDown() override { Clean(); }
+  void TearDown() override {
+    Clean();
+    for (const std::string& folder : setupFolders_) RemoveTree(folder);
+  }
 
   static void Clean() {
     DeleteFileA(StagingFile().c_str());
@@ -30,11 +33,15 @@ protected:
     RemoveTree(ExpandPathConstants(kProgramDataFolder));
   }
 
-  // A fresh, empty folder for one setup.
-  static std::string SetupFolder(const std::string& name) {
-    RemoveTree("C:\\velmora-tests\\" + name);
+  // A fresh, empty folder for one setup, removed after the test.
+  std::string SetupFolder(const std::string& name) {
+    setupFolders_.push_back("C:\\velmora-tests\\" + name);
+    RemoveTree(setupFolders_.back());
     return FreshFolder(name);
   }
+
+private:
+  std::vector<std::string> setupFolders_;
 };
 
 std::unique_ptr<ui::TProcess> StartSilently(const std::string& setup) {
@@ -100,7 +107,7 @@ void ExpectInstalledUpTo(const TProduct& product, const TBytes& executable, uint
     EXPECT_FALSE(FileExists(InstalledPath(product.files[i].target, setupFolder))) << product.files[i].target;
 }
 
-// About fifty files: nested and empty folders, empty files, sizes around the
+// About fifty files: nested folders, empty files, sizes around the
 // chunk and piece boundaries, one file above 20 MiB, read-only and hidden
 // files, targets under several path constants.
 TProduct FiftyFiles() {
@@ -121,9 +128,10 @@ TProduct FiftyFiles() {
   return product;
 }
 
-TProduct SmallFiles(int count, size_t size, bool solid = false) {
+// Per-file mode, stored blocks.
+TProduct SmallFiles(int count, size_t size) {
   TProduct product;
-  product.solid = solid;
+  product.solid = false;
   product.compressed = false;
   for (int i = 0; i < count; ++i)
     AddFile(product, "@$&%04\\part" + std::to_string(i) + ".bin", MixedBytes(size + size_t(i) * 100, uint32_t(i + 7)));
@@ -302,31 +310,36 @@ TEST_F(Extraction, ADamagedChunkEndsWithTheCorruptedSetupErrorAndLeavesNoPartial
   }
 }
 
-TEST_F(Extraction, TruncatedAndEmptyDiskFilesAreCorruptedSetups) {
+TEST_F(Extraction, ATruncatedDiskFileIsACorruptedSetup) {
   const TProduct product = SmallFiles(12, 50000);
   const TSetupImage image = ImageOnDisks(product, 3);
-  const uint64_t share = TrailerOf(image.executable).dataSize;
-  {
-    SCOPED_TRACE("disk 2 lacks its last 100 bytes");
-    const std::string folder = SetupFolder("truncated-disk");
-    const std::string setup = WriteImage(folder, image);
-    TBytes shorter = image.disks[0];
-    shorter.resize(shorter.size() - 100);
-    WriteWholeFile(DiskName(folder, 2), shorter);
-    EXPECT_EQ(RunAnsweringCorruptedSetup(setup), 3);
-    ExpectInstalledUpTo(product, image.executable, share + shorter.size(), folder);
-    ExpectNoTemporaryFiles();
-  }
-  {
-    SCOPED_TRACE("disk 2 empty");
-    Clean();
-    const std::string folder = SetupFolder("empty-disk");
-    const std::string setup = WriteImage(folder, image);
-    WriteWholeFile(DiskName(folder, 2), {});
-    EXPECT_EQ(RunAnsweringCorruptedSetup(setup), 3);
-    ExpectInstalledUpTo(product, image.executable, share, folder);
-    ExpectNoTemporaryFiles();
-  }
+  const std::string folder = SetupFolder("truncated-disk");
+  const std::string setup = WriteImage(folder, image);
+  TBytes shorter = image.disks[0];
+  shorter.resize(shorter.size() - 100);
+  WriteWholeFile(DiskName(folder, 2), shorter);
+  // Disk 3's first bytes now stand where disk 2's last ones were.
+  EXPECT_EQ(RunAnsweringCorruptedSetup(setup), 3);
+  ExpectInstalledUpTo(product, image.executable, TrailerOf(image.executable).dataSize + shorter.size(), folder);
+  ExpectNoTemporaryFiles();
+}
+
+TEST_F(Extraction, ADiskNameWithoutTheNumberServesEveryDiskAndAnEmptyOneIsACorruptedSetup) {
+  TProduct product = SmallFiles(8, 50000);
+  product.diskTemplate = "data.pak";
+  const TSetupImage image = ImageOnDisks(product, 2);
+  const std::string folder = SetupFolder("unnumbered-disk");
+  const std::string setup = WriteSetup(folder, image.executable);
+  WriteWholeFile(folder + "data.pak", image.disks[0]);
+  EXPECT_EQ(RunSilently(setup), 0);
+  for (const TProductFile& file : product.files) ExpectInstalled(file, InstalledPath(file.target, folder));
+
+  // Empty, it would be disk 2, 3, 4, ... for ever.
+  Clean();
+  WriteWholeFile(folder + "data.pak", {});
+  EXPECT_EQ(RunAnsweringCorruptedSetup(setup), 3);
+  ExpectInstalledUpTo(product, image.executable, TrailerOf(image.executable).dataSize, folder);
+  ExpectNoTemporaryFiles();
 }
 
 TEST_F(Extraction, AStoredSizeListThatDoesNotMatchTheFileRecordsStopsBeforeAnyFileIsWritten) {
@@ -373,7 +386,7 @@ TEST_F(Extraction, ACloseRequestDuringALargeFileEndsAtTheNextRecordWithExitCode1
     Clean();
     TProduct product;
     product.solid = solid;
-    product.compressed = !solid;
+    product.compressed = false;  // per-file: the large block is gathered in many pieces, pumping between them
     AddFile(product, "@$&%04\\first.txt", TextBytes("first"));
     AddFile(product, "@$&%04\\large.bin", CountingLines(24 * 1024 * 1024));
     for (int i = 0; i < 20; ++i) AddFile(product, "@$&%04\\later" + std::to_string(i) + ".bin", MixedBytes(262144, i));

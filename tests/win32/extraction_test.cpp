@@ -29,6 +29,7 @@ protected:
     PathState().installationFolder = savedInstallFolder_;
     UninstallFileList().clear();
     RemoveTree(kTargetFolder);
+    RemoveTree("C:\\velmora-tests\\in-process");
     DeleteTemporaryFiles(1);
   }
 
@@ -63,6 +64,9 @@ TEST_F(ExtractionInProcess, TheUninstallListHoldsExactlyTheWrittenFilesWithFlag1
     AddFile(product, "@$&%04\\d.txt", MixedBytes(300, 4)).listed = 2;  // only 1 lists
     AddFile(product, "@$&%04\\e\\f\\e.dll", MixedBytes(70000, 5));
     AddFile(product, "@$&%04\\empty.txt", {});
+    // Cannot be replaced: held open below. Still the product's file.
+    AddFile(product, "@$&%04\\held.dll", MixedBytes(900, 6), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    AddFile(product, "@$&%04\\a folder", MixedBytes(900, 7));  // a folder is there: nothing to list
 
     const std::string setup = WriteImage(FreshFolder("in-process"), ImageOnDisks(product, solid ? 1 : 2));
     TSetupArchive archive;
@@ -70,20 +74,27 @@ TEST_F(ExtractionInProcess, TheUninstallListHoldsExactlyTheWrittenFilesWithFlag1
     CreateDirectoryA(kTargetFolder, nullptr);
     const std::string root = std::string(kTargetFolder) + "\\";
     PlaceFile(root + "kept.cfg", TextBytes("mine"), kBaseFileTime);
+    PlaceFile(root + "held.dll", TextBytes("in use"), kBaseFileTime);
+    CreateDirectoryA((root + "a folder").c_str(), nullptr);
+    HANDLE holder = CreateFileA((root + "held.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     PathState().installationFolder = kTargetFolder;
     SetProgressRange(100);
     UninstallFileList() = {"an earlier entry"};
 
     ExtractFilesFrom(setup, archive);
+    CloseHandle(holder);
 
     const std::vector<std::string> expected = {"an earlier entry", root + "bin\\a.exe", root + "e\\f\\e.dll",
-                                               root + "empty.txt"};
+                                               root + "empty.txt", root + "held.dll"};
     EXPECT_EQ(UninstallFileList(), expected);
     for (size_t i : {0, 1, 3, 4, 5}) ExpectInstalled(product.files[i], root + product.files[i].target.substr(7));
     EXPECT_EQ(ReadWholeFile(root + "kept.cfg"), TextBytes("mine"));
+    EXPECT_EQ(ReadWholeFile(root + "held.dll"), TextBytes("in use"));
+    EXPECT_EQ(GetFileAttributesA((root + "held.dll").c_str()), DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
     // A kept file advances the bar in per-file mode only.
-    EXPECT_EQ(ProgressPosition(), solid ? 5 : 6);
-    EXPECT_EQ(StatusText(), "M35empty.txt") << "message 35 and the file name of the last written file";
+    EXPECT_EQ(ProgressPosition(), solid ? 7 : 8);
+    EXPECT_EQ(StatusText(), "M35a folder") << "message 35 and the file name of the last file written";
     EXPECT_FALSE(FileExists(TemporaryFolder() + "compfile.tmp"));
   }
 }

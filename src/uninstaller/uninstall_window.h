@@ -1,0 +1,16 @@
+// The uninstall window: a fixed-size window in the setup's style that asks
+// before it removes anything, shows the removal's progress, and ends on a
+// completion page.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "uninstaller/removal_plan.h"
+#include "uninstaller/self_relocation.h"
+#include "uninstaller/uninstall_log.h"
+
+// Shows the window and runs it to its end. Returns the exit code: 0 when
+// the removal completed and the user pressed Finish (or closed the window),
+// 1 when the user confirmed quitting before or during the removal.
+int RunUninstallWindow(const TUninstallLog& log, const std::vector<uint8_t>& picture,
+                       const std::vector<TRemovalStep>& plan, TSelfRelocation& self);

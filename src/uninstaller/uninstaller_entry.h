@@ -1,0 +1,8 @@
+// The uninstaller: everything its WinMain does, in a library so that tests
+// link it.
+#pragma once
+
+// Reads the trailer and the log, removes the product (silently with "/S",
+// else through the uninstall window) and returns the exit code: 0 done,
+// 1 cancelled by the user, 3 damaged trailer or log.
+int UninstallerEntry();

@@ -1,0 +1,240 @@
+// The uninstaller's portable part: reading the uninstall log and the
+// trailer, and the removal plan made from the log.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "toolkit/memory_stream.h"
+#include "uninstaller/registry_key_path.h"
+#include "uninstaller/removal_plan.h"
+#include "uninstaller/uninstall_log.h"
+#include "uninstaller/uninstaller_trailer.h"
+
+namespace {
+
+std::string Lines(std::initializer_list<const char*> lines) {
+  std::string text;
+  for (const char* line : lines) text += std::string(line) + "\r\n";
+  return text;
+}
+
+using TEntries = std::vector<std::pair<std::string, std::string>>;
+
+}  // namespace
+
+TEST(UninstallLogReader, SectionsAndEntriesInFileOrder) {
+  const TUninstallLog log = ParseUninstallLog(
+      Lines({"[f]", "1=C:\\P\\a.dat", "2=C:\\P\\b=c.dat", "[e]", "[u]", "1=C:\\P\\x.dll", "[s]", "0=a=b==c", "12="}));
+  ASSERT_EQ(log.sections.size(), 4u);
+  EXPECT_EQ(log.sections[0].name, "f");
+  EXPECT_EQ(log.sections[0].entries, (TEntries{{"1", "C:\\P\\a.dat"}, {"2", "C:\\P\\b=c.dat"}}));
+  EXPECT_EQ(log.sections[1].name, "e");
+  EXPECT_TRUE(log.sections[1].entries.empty()) << "an empty section is still a section";
+  EXPECT_EQ(log.sections[2].entries, (TEntries{{"1", "C:\\P\\x.dll"}}));
+  EXPECT_EQ(log.sections[3].Value("0"), "a=b==c") << "the value runs from the first '=' to the line's end";
+  EXPECT_EQ(log.sections[3].Value("12"), "");
+  EXPECT_EQ(log.sections[3].Value("13"), "");
+  EXPECT_EQ(log.Find("S"), &log.sections[3]) << "section names compare case-insensitively";
+  EXPECT_EQ(log.Find("x"), nullptr);
+}
+
+TEST(UninstallLogReader, TheLastLineNeedsNoLineBreak) {
+  const TUninstallLog log = ParseUninstallLog("[f]\r\n1=C:\\a.dat\r\n[s]\r\n51=26");
+  ASSERT_NE(log.Find("s"), nullptr);
+  EXPECT_EQ(log.Find("s")->Value("51"), "26");
+  EXPECT_EQ(ParseUninstallLog("[s]").sections.size(), 1u);
+  EXPECT_TRUE(ParseUninstallLog("").sections.empty());
+}
+
+TEST(UninstallLogReader, AValueWithLineBreaksContinuesOnTheFollowingLines) {
+  // Texts of the settings may hold line breaks, written as they stand.
+  const TUninstallLog log = ParseUninstallLog(
+      "[s]\r\n0=First line\r\nsecond = line\r\n\r\nafter a gap\r\n1=Next\n  lone LF\r\n\r\n2=x\r\n[f]\r\n1=C:\\a\r\n\r\n");
+  const TLogSection* s = log.Find("s");
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->entries.size(), 3u) << "only lines that start with a number and '=' are entries";
+  EXPECT_EQ(s->Value("0"), "First line\r\nsecond = line\r\n\r\nafter a gap");
+  EXPECT_EQ(s->Value("1"), "Next\n  lone LF") << "each break as it was; a gap before the next entry is dropped";
+  EXPECT_EQ(log.Find("f")->Value("1"), "C:\\a") << "a blank line at the end never ends a path";
+}
+
+TEST(UninstallLogReader, LinesOutsideEntriesAreIgnored) {
+  const TUninstallLog log = ParseUninstallLog(Lines({"1=before any section", "; note", "[f]", "stray", "x=1", "1=a"}));
+  ASSERT_EQ(log.sections.size(), 1u);
+  EXPECT_EQ(log.sections[0].entries, (TEntries{{"1", "a"}}));
+}
+
+namespace {
+
+std::vector<uint8_t> WithTrailer(std::vector<uint8_t> program, const std::vector<uint8_t>& picture,
+                                 const std::string& path) {
+  program.insert(program.end(), picture.begin(), picture.end());
+  uint8_t n[4];
+  StoreLE32(n, uint32_t(picture.size()));
+  program.insert(program.end(), n, n + 4);
+  program.insert(program.end(), path.begin(), path.end());
+  program.push_back(uint8_t(path.size()));
+  program.push_back(uint8_t(path.size() >> 8));
+  return program;
+}
+
+bool Read(std::vector<uint8_t> bytes, TUninstallerTrailer& trailer) {
+  TMemoryStream stream(std::move(bytes));
+  return ReadUninstallerTrailer(stream, trailer);
+}
+
+}  // namespace
+
+TEST(UninstallerTrailerReader, ReadsThePathAndThePictureFromTheEnd) {
+  const std::vector<uint8_t> program(1000, 'M');
+  const std::string path = "C:\\Program Files\\Product\\Uninstall.ini";
+  TUninstallerTrailer trailer;
+  ASSERT_TRUE(Read(WithTrailer(program, {}, path), trailer));
+  EXPECT_EQ(trailer.logPath, path);
+  EXPECT_TRUE(trailer.picture.empty());
+
+  std::vector<uint8_t> picture = {'B', 'M'};
+  for (int i = 0; i < 300; ++i) picture.push_back(uint8_t(i));
+  ASSERT_TRUE(Read(WithTrailer(program, picture, path), trailer));
+  EXPECT_EQ(trailer.logPath, path);
+  EXPECT_EQ(trailer.picture, picture);
+
+  const std::string longPath(300, 'p');  // L above 255 uses both bytes
+  ASSERT_TRUE(Read(WithTrailer({}, picture, longPath), trailer)) << "the picture may start the file";
+  EXPECT_EQ(trailer.logPath, longPath);
+}
+
+TEST(UninstallerTrailerReader, LengthsThatDoNotFitAreDamage) {
+  TUninstallerTrailer trailer;
+  const std::vector<uint8_t> sound = WithTrailer(std::vector<uint8_t>(10, 'M'), {}, "C:\\u.ini");
+  std::vector<uint8_t> bytes = sound;
+  bytes[bytes.size() - 2] = uint8_t(bytes.size() - 1);  // L reaches past the start
+  EXPECT_FALSE(Read(bytes, trailer));
+  bytes = sound;
+  bytes[bytes.size() - 2] = uint8_t(bytes.size() - 5);  // no room left for N
+  EXPECT_FALSE(Read(bytes, trailer));
+  EXPECT_FALSE(Read(WithTrailer({}, {}, ""), trailer)) << "an empty path names no log";
+  EXPECT_FALSE(Read({0x08}, trailer));
+  EXPECT_FALSE(Read({}, trailer));
+
+  bytes = sound;
+  const size_t n = bytes.size() - 2 - 8 - 4;
+  StoreLE32(&bytes[n], 11);  // one byte more than the program before it
+  EXPECT_FALSE(Read(bytes, trailer));
+  StoreLE32(&bytes[n], 0xFFFFFFFFu);
+  EXPECT_FALSE(Read(bytes, trailer));
+  StoreLE32(&bytes[n], 10);  // fits, but the program's bytes are no BMP
+  EXPECT_FALSE(Read(bytes, trailer));
+  EXPECT_FALSE(Read(WithTrailer({}, {}, std::string("C:\\a\0b", 6)), trailer));
+
+  // A plain program without a trailer (its last bytes zero).
+  std::vector<uint8_t> plain(4096, 0);
+  EXPECT_FALSE(Read(plain, trailer));
+}
+
+namespace {
+
+const char* const kLog[] = {
+    "[f]", "1=C:\\P\\app.exe", "2=", "3=C:\\Menu\\P\\App.lnk",
+    "[e]", "1=C:\\P", "2=C:\\P\\sub\\deep\\", "3=C:\\Data", "4=C:\\P\\sub",
+    "[o1]", "0=@$&%04", "1=C:\\P",
+    "[u]", "1=C:\\P\\comp.dll",
+    "[i1]", "0=C:\\P\\p.ini", "1=Main", "2=Key",
+    "[i2]", "0=C:\\P\\p.ini", "1=Main", "2=",
+    "[r1]", "0=1", "1=Software\\P", "2=Path",
+    "[r2]", "0=2", "1=Software\\P\\Sub", "2=",
+    "[b1]", "0=C:\\P\\stop.exe", "1=/quiet a=b", "2=0", "3=1",
+    "[a1]", "0=C:\\Tools\\after.exe", "1=", "2=1", "3=0",
+    "[b2]", "0=C:\\P\\second.exe", "1=", "2=5", "3=2",
+    "[b3]", "0=", "1=no program", "2=1", "3=1",
+    "[n1]", "0=Test Sans (TrueType)", "1=C:\\Windows\\Fonts\\test.ttf",
+    "[s]", "0=Text", "47=31",
+};
+
+TUninstallLog SampleLog() {
+  std::string text;
+  for (const char* line : kLog) text += std::string(line) + "\r\n";
+  return ParseUninstallLog(text);
+}
+
+std::vector<TStepKind> Kinds(const std::vector<TRemovalStep>& plan) {
+  std::vector<TStepKind> kinds;
+  for (const TRemovalStep& step : plan) kinds.push_back(step.kind);
+  return kinds;
+}
+
+std::vector<std::string> Paths(const std::vector<TRemovalStep>& plan, TStepKind kind) {
+  std::vector<std::string> paths;
+  for (const TRemovalStep& step : plan)
+    if (step.kind == kind) paths.push_back(step.path);
+  return paths;
+}
+
+}  // namespace
+
+TEST(RemovalPlan, StepsInTheirOrder) {
+  using K = TStepKind;
+  const std::vector<TRemovalStep> plan = BuildRemovalPlan(SampleLog(), "C:\\P\\Uninstall.ini");
+  EXPECT_EQ(Kinds(plan), (std::vector<K>{K::RunCommand, K::RunCommand, K::UnregisterComponent, K::RemoveFont,
+                                          K::DeleteFile, K::DeleteFile, K::RemoveIniKey, K::RemoveRegistryValue,
+                                          K::RemoveRegistryValue, K::DeleteLog, K::RemoveFolder, K::RemoveFolder,
+                                          K::RemoveFolder, K::RemoveFolder, K::RunCommand}));
+
+  // Before commands in log order, the after command last, though written between them.
+  EXPECT_EQ(plan[0].path, "C:\\P\\stop.exe");
+  EXPECT_EQ(plan[0].parameters, "/quiet a=b");
+  EXPECT_EQ(plan[0].showCommand, 0);
+  EXPECT_TRUE(plan[0].wait);
+  EXPECT_EQ(plan[1].path, "C:\\P\\second.exe");
+  EXPECT_EQ(plan[1].showCommand, 5);
+  EXPECT_FALSE(plan[1].wait) << "only \"1\" waits";
+  EXPECT_EQ(plan.back().path, "C:\\Tools\\after.exe");
+  EXPECT_FALSE(plan.back().wait);
+
+  EXPECT_EQ(plan[2].path, "C:\\P\\comp.dll");
+  EXPECT_EQ(plan[3].fontName, "Test Sans (TrueType)");
+  EXPECT_EQ(plan[3].path, "C:\\Windows\\Fonts\\test.ttf");
+  EXPECT_EQ(Paths(plan, K::DeleteFile), (std::vector<std::string>{"C:\\P\\app.exe", "C:\\Menu\\P\\App.lnk"}));
+  EXPECT_EQ(plan[6].path, "C:\\P\\p.ini");
+  EXPECT_EQ(plan[6].section, "Main");
+  EXPECT_EQ(plan[6].key, "Key") << "an INI record without a key is left out";
+  EXPECT_EQ(plan[7].root, 1);
+  EXPECT_EQ(plan[7].registryKey, "Software\\P");
+  EXPECT_EQ(plan[7].valueName, "Path");
+  EXPECT_EQ(plan[8].root, 2);
+  EXPECT_EQ(plan[8].valueName, "") << "the key's default value";
+  EXPECT_EQ(plan[9].path, "C:\\P\\Uninstall.ini");
+  EXPECT_EQ(Paths(plan, K::RemoveFolder),
+            (std::vector<std::string>{"C:\\P\\sub\\deep", "C:\\P\\sub", "C:\\Data", "C:\\P"}))
+      << "deepest first; among equals the later entry first";
+}
+
+TEST(RemovalPlan, ALogWithNothingToUndoStillDeletesItself) {
+  const std::vector<TRemovalStep> plan = BuildRemovalPlan(ParseUninstallLog(Lines({"[f]", "[e]", "[u]", "[s]"})), "C:\\u.ini");
+  ASSERT_EQ(plan.size(), 1u);
+  EXPECT_EQ(plan[0].kind, TStepKind::DeleteLog);
+}
+
+TEST(RemovalPlan, OnlyNumberedSectionsOfEachLetterCount) {
+  const TUninstallLog log = ParseUninstallLog(
+      Lines({"[b]", "0=C:\\no-number.exe", "[bx1]", "0=C:\\letters.exe", "[B7]", "0=C:\\upper.exe", "[s]"}));
+  const std::vector<TRemovalStep> plan = BuildRemovalPlan(log, "C:\\u.ini");
+  EXPECT_EQ(Paths(plan, TStepKind::RunCommand), std::vector<std::string>{"C:\\upper.exe"});
+}
+
+TEST(RemovalPlan, SettingsByNumber) {
+  const TUninstallLog log = SampleLog();
+  EXPECT_EQ(SettingText(log, 0), "Text");
+  EXPECT_EQ(SettingText(log, 47), "31");
+  EXPECT_EQ(SettingText(log, 3), "");
+  EXPECT_EQ(SettingText(ParseUninstallLog("[f]"), 0), "");
+}
+
+TEST(RegistryKeysToPrune, DeepestFirstAndNeverTheFirstLevel) {
+  EXPECT_EQ(KeysToPrune("Software\\Vendor\\Product\\Sub"),
+            (std::vector<std::string>{"Software\\Vendor\\Product\\Sub", "Software\\Vendor\\Product", "Software\\Vendor"}));
+  EXPECT_EQ(KeysToPrune("\\Software\\\\Vendor\\"), std::vector<std::string>{"Software\\Vendor"});
+  EXPECT_TRUE(KeysToPrune("Software").empty());
+  EXPECT_TRUE(KeysToPrune("").empty());
+  EXPECT_TRUE(KeysToPrune("\\\\").empty());
+}

@@ -1,0 +1,11 @@
+# Helpers of the uninstaller's end-to-end tests: a program that records when
+# it ran, and a component that records its unregistration. Included from
+# tests/CMakeLists.txt once win32_tests exists.
+add_executable(uninst_recorder win32/helpers/uninst_recorder.cpp)
+target_link_options(uninst_recorder PRIVATE -mwindows)
+add_library(uninst_component SHARED win32/helpers/uninst_component.cpp)
+set_target_properties(uninst_component PROPERTIES PREFIX "")
+# Undecorated exports, as the uninstaller looks them up ("DllUnregisterServer").
+target_link_options(uninst_component PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--kill-at)
+add_dependencies(win32_tests uninstall uninst_recorder uninst_component)
+add_test(NAME uninstall_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports $<TARGET_FILE:uninstall>)

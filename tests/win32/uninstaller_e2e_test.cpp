@@ -1,0 +1,390 @@
+// The real uninstall.exe under Wine: a product laid out by hand, an uninstall
+// log and a trailer composed here from their formats, then a silent and an
+// interactive removal, a cancelled one, and damaged trailers and logs.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+
+#include "ui_driver.h"
+#include "win32_support.h"
+
+namespace {
+
+const char kBase[] = "C:\\velmora-tests\\uninst\\";
+const char kFontsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+const char kFontName[] = "Velmora Uninst Test (TrueType)";
+
+using TSections = std::vector<std::pair<std::string, std::vector<std::string>>>;
+
+// "[name]" and its lines, each ended by CR LF.
+std::string LogText(const TSections& sections) {
+  std::string text;
+  for (const auto& section : sections) {
+    text += "[" + section.first + "]\r\n";
+    for (const std::string& line : section.second) text += line + "\r\n";
+  }
+  return text;
+}
+
+// The 52 settings: texts "Text <k>", the folder, colours and places.
+std::vector<std::string> Settings(const std::string& folder, int steps) {
+  std::map<int, std::string> values = {{18, folder},   {19, "16711680"}, {20, "16777215"}, {21, "1"},
+                                       {22, "420"},    {23, "1"},        {31, "1"},        {32, "1"},
+                                       {47, std::to_string(steps)},      {48, "20"},       {49, "8"},
+                                       {50, "28"},     {51, "26"}};
+  std::vector<std::string> lines;
+  for (int k = 0; k <= 51; ++k)
+    lines.push_back(std::to_string(k) + "=" + (values.count(k) ? values[k] : "Text " + std::to_string(k)));
+  return lines;
+}
+
+std::vector<std::string> Numbered(const std::vector<std::string>& values) {
+  std::vector<std::string> lines;
+  for (size_t i = 0; i < values.size(); ++i) lines.push_back(std::to_string(i + 1) + "=" + values[i]);
+  return lines;
+}
+
+// Writes the log and a copy of uninstall.exe with the trailer appended.
+std::string PlaceUninstaller(const std::string& exe, const std::string& log, const TSections& sections,
+                             const TBytes& picture) {
+  const std::string text = LogText(sections);
+  EXPECT_TRUE(WriteWholeFile(log, TBytes(text.begin(), text.end())));
+  TBytes bytes = ReadWholeFile(ExecutableFolder() + "uninstall.exe");
+  EXPECT_FALSE(bytes.empty());
+  bytes.insert(bytes.end(), picture.begin(), picture.end());
+  const uint32_t n = uint32_t(picture.size());
+  for (int i = 0; i < 4; ++i) bytes.push_back(uint8_t(n >> (8 * i)));
+  bytes.insert(bytes.end(), log.begin(), log.end());
+  bytes.push_back(uint8_t(log.size()));
+  bytes.push_back(uint8_t(log.size() >> 8));
+  EXPECT_TRUE(WriteWholeFile(exe, bytes));
+  return exe;
+}
+
+void Put(const std::string& path, const std::string& text = "data") {
+  for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+    CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+  WriteWholeFile(path, TBytes(text.begin(), text.end()));
+}
+
+void SetValue(HKEY root, const std::string& key, const std::string& name, const std::string& data) {
+  HKEY handle;
+  ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr), 0) << key;
+  RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), DWORD(data.size() + 1));
+  RegCloseKey(handle);
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+  HKEY handle;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  RegCloseKey(handle);
+  return true;
+}
+
+bool ValueExists(HKEY root, const std::string& key, const std::string& name) {
+  return RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+void DeleteTree(const std::string& folder) {
+  SHFILEOPSTRUCTA operation{};
+  std::string from = folder + std::string(1, '\0');
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from.c_str();
+  operation.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  SHFileOperationA(&operation);
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> RecordLines(const std::string& path) {
+  TBytes bytes = ReadWholeFile(path);
+  std::string text(bytes.begin(), bytes.end()), line;
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+// Counts the WM_FONTCHANGE broadcasts that reach this process.
+int g_fontChanges = 0;
+LRESULT CALLBACK FontWatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_FONTCHANGE) ++g_fontChanges;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Waits for the process to end while this thread answers broadcasts.
+int WaitPumping(ui::TProcess& process, DWORD timeoutMs) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs;) {
+    const int code = process.WaitForExit(20);
+    if (code != -1) return code;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
+  return -1;
+}
+
+// The moved uninstaller waiting in the temporary folder for Windows' next
+// start: a pending deletion whose file holds exactly these bytes.
+std::string PendingDeletionOf(const TBytes& bytes) {
+  std::vector<char> value(1 << 16);
+  DWORD size = DWORD(value.size());
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                   "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, value.data(), &size) != ERROR_SUCCESS)
+    return std::string();
+  for (const char* entry = value.data(); *entry; entry += strlen(entry) + 1) {
+    std::string path = entry;
+    if (path.rfind("\\??\\", 0) == 0) path = path.substr(4);
+    if (FileExists(path) && ReadWholeFile(path) == bytes) return path;
+  }
+  return std::string();
+}
+
+}  // namespace
+
+// Everything a product leaves, listed in the log and removed in one silent run.
+TEST(Uninstaller, SilentRemovalUndoesEverythingListedAndRemovesItself) {
+  const std::string base = std::string(kBase) + "silent\\", p = base + "Product\\";
+  DeleteTree(base.substr(0, base.size() - 1));
+  const std::string record = std::string(kBase) + "silent-record.txt";
+  DeleteFileA(record.c_str());
+  const std::string font = p + "fonts\\VelmoraUninst.ttf", component = p + "uninst_component.dll";
+  const std::string app = p + "app.dat", readOnly = p + "readonly.dat", deep = p + "sub\\deep\\data.dat";
+  const std::string shortcut = base + "Menu\\Product\\App.lnk", shared = base + "Shared\\", ini = base + "settings.ini";
+  for (const std::string& file : {app, readOnly, deep, shared + "ours.dat", shortcut}) Put(file);
+  Put(shared + "foreign.txt");
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(CopyFileA((ExecutableFolder() + "uninst_component.dll").c_str(), component.c_str(), FALSE));
+  CreateDirectoryA((p + "fonts").c_str(), nullptr);
+  ASSERT_TRUE(CopyFileA("Z:\\usr\\share\\fonts\\truetype\\dejavu\\DejaVuSans.ttf", font.c_str(), FALSE))
+      << "fonts-dejavu-core must be installed";
+  SetValue(HKEY_LOCAL_MACHINE, kFontsKey, kFontName, font);
+  EXPECT_GT(AddFontResourceA(font.c_str()), 0);
+  WritePrivateProfileStringA("Main", "Key1", "a", ini.c_str());
+  WritePrivateProfileStringA("Main", "Key2", "b", ini.c_str());
+  SetValue(HKEY_CURRENT_USER, "Software\\VelmoraUninstTest\\Alone", "Path", "x");
+  SetValue(HKEY_CURRENT_USER, "Software\\VelmoraUninstTest2\\Shared", "A", "x");
+  SetValue(HKEY_CURRENT_USER, "Software\\VelmoraUninstTest2\\Shared", "Other", "x");
+  SetValue(HKEY_CURRENT_USER, "VelmoraUninstTop", "V", "x");
+  SetValue(HKEY_LOCAL_MACHINE, "Software\\VelmoraUninstTest\\Deep\\Deeper", "", "x");
+  SetValue(HKEY_LOCAL_MACHINE, "Software\\VelmoraUninstTest\\Keep", "K", "x");
+
+  const std::string recorder = ExecutableFolder() + "uninst_recorder.exe", exe = p + "Uninstall.exe";
+  auto command = [&](const std::string& tag, int sleepMs) {
+    return std::vector<std::string>{"0=" + recorder, "1=" + tag + " \"" + app + "\" " + std::to_string(sleepMs), "2=0",
+                                    "3=1"};
+  };
+  const TSections sections = {
+      {"f", Numbered({app, readOnly, deep, component, font, shortcut, shared + "ours.dat", exe})},
+      {"e", Numbered({p, p + "sub", p + "sub\\deep", p + "fonts", base + "Menu\\Product", shared})},
+      {"o1", {"0=@$&%04", "1=" + p}},
+      {"u", Numbered({component})},
+      {"i1", {"0=" + ini, "1=Main", "2=Key1"}},
+      {"r1", {"0=1", "1=Software\\VelmoraUninstTest\\Alone", "2=Path"}},
+      {"r2", {"0=1", "1=Software\\VelmoraUninstTest2\\Shared", "2=A"}},
+      {"r3", {"0=1", "1=VelmoraUninstTop", "2=V"}},
+      {"r4", {"0=2", "1=Software\\VelmoraUninstTest\\Deep\\Deeper", "2="}},
+      {"b1", command("before1", 300)},
+      {"a1", command("after1", 0)},
+      {"b2", command("before2", 0)},
+      {"n1", {std::string("0=") + kFontName, "1=" + font}},
+      {"s", Settings(p, 30)}};
+  PlaceUninstaller(exe, p + "Uninstall.ini", sections, {});
+  const TBytes uninstaller = ReadWholeFile(exe);
+
+  WNDCLASSA watchClass{};
+  watchClass.lpfnWndProc = FontWatchProc;
+  watchClass.hInstance = GetModuleHandleA(nullptr);
+  watchClass.lpszClassName = "VelmoraFontWatch";
+  RegisterClassA(&watchClass);
+  HWND watch = CreateWindowExA(0, "VelmoraFontWatch", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  g_fontChanges = 0;
+  auto process = ui::TProcess::Start(exe, "/S", "", {"VELMORA_UNINST_RECORD=" + record});
+  EXPECT_EQ(WaitPumping(*process, 30000), 0);
+  DestroyWindow(watch);
+
+  for (const std::string& file : {app, readOnly, deep, component, font, shortcut, shared + "ours.dat"})
+    EXPECT_FALSE(FileExists(file)) << file;
+  EXPECT_FALSE(FileExists(exe)) << "the uninstaller is gone when it reports success";
+  EXPECT_FALSE(FileExists(p + "Uninstall.ini"));
+  EXPECT_FALSE(FileExists(p)) << "the product folder, emptied of the log and the uninstaller too";
+  EXPECT_FALSE(FileExists(base + "Menu\\Product"));
+  EXPECT_TRUE(IsFolder(base + "Menu")) << "not listed";
+  EXPECT_TRUE(FileExists(shared + "foreign.txt")) << "a folder holding a foreign file stays";
+
+  char value[16] = "";
+  GetPrivateProfileStringA("Main", "Key1", "gone", value, sizeof value, ini.c_str());
+  EXPECT_STREQ(value, "gone");
+  GetPrivateProfileStringA("Main", "Key2", "gone", value, sizeof value, ini.c_str());
+  EXPECT_STREQ(value, "b");
+
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\VelmoraUninstTest")) << "emptied, with its parent";
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
+  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "Software\\VelmoraUninstTest2\\Shared", "A"));
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\VelmoraUninstTest2\\Shared", "Other"));
+  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "VelmoraUninstTop", "V"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "VelmoraUninstTop")) << "a key right below a root stays";
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\VelmoraUninstTest\\Deep"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\VelmoraUninstTest\\Keep")) << "a parent with a subkey stays";
+  EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kFontsKey, kFontName));
+  EXPECT_GE(g_fontChanges, 1) << "the font change was announced";
+
+  // The commands ran before and after the removal, the first waited for,
+  // and the component was unregistered while its file still existed.
+  std::vector<std::string> lines = RecordLines(record);
+  ASSERT_EQ(lines.size(), 7u);
+  const std::vector<std::string> expected = {"before1 start", "before1 end", "before2 start", "before2 end",
+                                             "unregistered", "after1 start", "after1 end"};
+  for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i].rfind(expected[i], 0), 0u) << lines[i];
+  EXPECT_NE(lines[0].find("exists=1"), std::string::npos);
+  EXPECT_NE(lines[5].find("exists=0"), std::string::npos) << "the after command runs once the files are gone";
+
+  const std::string moved = PendingDeletionOf(uninstaller);
+  EXPECT_FALSE(moved.empty()) << "the moved uninstaller is left to Windows' next start";
+  DeleteFileA(moved.c_str());
+  RemoveFontResourceA(font.c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VelmoraUninstTest2\\Shared");
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VelmoraUninstTest2");
+  RegDeleteKeyA(HKEY_CURRENT_USER, "VelmoraUninstTop");
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\VelmoraUninstTest\\Keep");
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\VelmoraUninstTest");
+}
+
+namespace {
+
+// A small product for the interactive runs; a before command that takes
+// a while when slowMs is set.
+struct TSmallProduct {
+  std::string p, exe, log;
+  TSmallProduct(const std::string& name, int slowMs) {
+    const std::string base = std::string(kBase) + name;
+    DeleteTree(base);
+    p = base + "\\Product\\";
+    exe = p + "Uninstall.exe";
+    log = p + "Uninstall.ini";
+    Put(p + "a.dat");
+    Put(p + "b.dat");
+    TSections sections = {{"f", Numbered({p + "a.dat", p + "b.dat"})}, {"e", Numbered({p})}, {"s", Settings(p, 3)}};
+    if (slowMs) {
+      std::vector<std::string> command = {"0=" + ExecutableFolder() + "uninst_recorder.exe",
+                                          "1=slow x " + std::to_string(slowMs), "2=0", "3=1"};
+      sections.insert(sections.begin(), {"b1", command});
+    }
+    // Its top left pixel, the see-through colour, differs from the rest.
+    TBytes picture = MakeBitmapFile(60, 50, 200, 120, 40);
+    const size_t topRow = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + 49 * 180;
+    std::fill(picture.begin() + topRow, picture.begin() + topRow + 3, 255);
+    PlaceUninstaller(exe, log, sections, picture);
+  }
+  bool Untouched() const {
+    return FileExists(p + "a.dat") && FileExists(p + "b.dat") && FileExists(exe) && FileExists(log);
+  }
+};
+
+HWND WaitForUninstallWindow(ui::TProcess& process) {
+  return ui::WaitForWindow(process.Id(), [](HWND w) { return ui::ClassName(w) == "VelmoraUninstaller"; });
+}
+
+}  // namespace
+
+TEST(Uninstaller, TheWindowShowsTheLogsTextsAndEndsOnTheCompletionPage) {
+  TSmallProduct product("window", 0);
+  auto process = ui::TProcess::Start(product.exe, "");
+  HWND window = WaitForUninstallWindow(*process);
+  ASSERT_TRUE(window);
+  EXPECT_EQ(ui::Text(window), "Text 3");
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 495);
+  EXPECT_EQ(client.bottom, 359);
+  for (const char* text : {"Text 0", "Text 2", "Text 3", "Text 4", "Text 17"})
+    EXPECT_TRUE(ui::FindChild(window, "Static", text)) << text;
+  HWND title = ui::FindChild(window, "Static", "Text 3");
+  ASSERT_TRUE(title);
+  EXPECT_EQ(ui::Geometry(title).left, 20) << "the title's place comes from the settings";
+  EXPECT_EQ(ui::Geometry(title).top, 8);
+  EXPECT_TRUE(ui::FindChild(window, "Edit", product.p)) << "the folder under its label";
+  HWND start = ui::FindChild(window, "Button", "Text 1");
+  HWND cancel = ui::FindChild(window, "Button", "Text 15");
+  ASSERT_TRUE(start && cancel);
+  CreateDirectoryA((ExecutableFolder() + "screenshots").c_str(), nullptr);
+  EXPECT_TRUE(ui::SaveScreenshot(window, ExecutableFolder() + "screenshots\\uninstaller.bmp"));
+
+  ui::Click(start);
+  HWND finish = nullptr;
+  for (int i = 0; i < 400 && !finish; ++i, Sleep(25)) finish = ui::FindChild(window, "Button", "Text 16");
+  ASSERT_TRUE(finish) << "the completion page";
+  EXPECT_TRUE(ui::IsEnabled(finish));
+  EXPECT_FALSE(ui::IsEnabled(cancel));
+  for (const char* text : {"Text 6", "Text 7", "Text 11", "Text 5"}) EXPECT_TRUE(ui::FindChild(window, "Static", text)) << text;
+  HWND bar = ui::FindChild(window, PROGRESS_CLASSA);
+  ASSERT_TRUE(bar);
+  EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), SendMessageA(bar, PBM_GETRANGE, FALSE, 0)) << "the bar is full";
+  EXPECT_FALSE(FileExists(product.exe));
+  ui::Click(finish);
+  EXPECT_EQ(process->WaitForExit(20000), 0);
+  EXPECT_FALSE(FileExists(product.p));
+}
+
+TEST(Uninstaller, AConfirmedQuitEndsWithCode1) {
+  // Before the removal: nothing is touched.
+  TSmallProduct before("quit-before", 0);
+  auto process = ui::TProcess::Start(before.exe, "");
+  HWND window = WaitForUninstallWindow(*process);
+  ASSERT_TRUE(window);
+  ui::Click(ui::FindChild(window, "Button", "Text 15"));
+  HWND question = ui::WaitForDialog(process->Id());
+  ASSERT_TRUE(question);
+  EXPECT_EQ(ui::MessageBoxText(question), "Text 12");
+  ui::Click(GetDlgItem(question, IDYES));
+  EXPECT_EQ(process->WaitForExit(20000), 1);
+  EXPECT_TRUE(before.Untouched());
+
+  // During the removal (a slow first command): it stops at the next step,
+  // and the uninstaller and its log stay to be run again.
+  TSmallProduct during("quit-during", 1500);
+  process = ui::TProcess::Start(during.exe, "", "", {"VELMORA_UNINST_RECORD=" + during.p + "..\\record.txt"});
+  window = WaitForUninstallWindow(*process);
+  ASSERT_TRUE(window);
+  ui::Click(ui::FindChild(window, "Button", "Text 1"));
+  HWND bar = ui::FindChild(window, PROGRESS_CLASSA);
+  for (int i = 0; i < 200 && !ui::IsVisible(bar); ++i) Sleep(10);
+  ASSERT_TRUE(ui::IsVisible(bar)) << "the removal has begun";
+  ui::Close(window);
+  question = ui::WaitForDialog(process->Id());
+  ASSERT_TRUE(question);
+  ui::Click(GetDlgItem(question, IDYES));
+  EXPECT_EQ(process->WaitForExit(20000), 1);
+  EXPECT_TRUE(during.Untouched());
+  EXPECT_EQ(RecordLines(during.p + "..\\record.txt").size(), 2u) << "the command had started and was waited for";
+}
+
+TEST(Uninstaller, ADamagedTrailerOrAMissingLogEndsWithCode3) {
+  const std::string folder = std::string(kBase) + "damaged\\";
+  DeleteTree(folder.substr(0, folder.size() - 1));
+  Put(folder + "keep.dat");
+  const std::string plain = folder + "plain.exe";
+  ASSERT_TRUE(CopyFileA((ExecutableFolder() + "uninstall.exe").c_str(), plain.c_str(), FALSE));
+  auto process = ui::TProcess::Start(plain, "");
+  HWND box = ui::WaitForDialog(process->Id());
+  ASSERT_TRUE(box) << "an error box without /S";
+  EXPECT_NE(ui::MessageBoxText(box).find("damaged"), std::string::npos) << ui::MessageBoxText(box);
+  ui::Click(GetDlgItem(box, IDOK));
+  EXPECT_EQ(process->WaitForExit(20000), 3);
+
+  process = ui::TProcess::Start(plain, "/S");
+  EXPECT_EQ(process->WaitForExit(20000), 3) << "silently, no box";
+
+  // A sound trailer whose log is missing, and one whose log is no log.
+  const std::string exe = PlaceUninstaller(folder + "u.exe", folder + "u.ini", {{"f", Numbered({folder + "keep.dat"})}}, {});
+  EXPECT_EQ(RunProgram(exe, "/S"), 3) << "a log without settings";
+  DeleteFileA((folder + "u.ini").c_str());
+  EXPECT_EQ(RunProgram(exe, "/S"), 3);
+  EXPECT_TRUE(FileExists(exe));
+  EXPECT_TRUE(FileExists(folder + "keep.dat"));
+}
