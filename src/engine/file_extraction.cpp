@@ -21,6 +21,7 @@
 #include "startup/exit_codes.h"
 #include "startup/program_entry.h"
 #include "startup/temp_folder.h"
+#include "toolkit/folders.h"
 #include "toolkit/file_stream.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/path_parts.h"

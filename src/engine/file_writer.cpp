@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "toolkit/folders.h"
 #include "toolkit/path_parts.h"
 #include "toolkit/read_item.h"
 #include "toolkit/win32_handle.h"
@@ -77,7 +76,3 @@ bool DiscardItem(TByteSource& source, std::vector<uint8_t>& buffer) {
   return ReadItemLength(source, remaining) && ReadPast(source, remaining, buffer);
 }
 
-void CreateFoldersFor(const std::string& path) {
-  const std::string folder = FolderPart(path);
-  if (!folder.empty()) CreateFolderPath(folder);
-}

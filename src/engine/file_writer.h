@@ -26,5 +26,3 @@ TWriteResult WriteItemToFile(const std::string& path, TByteSource& source, uint6
 // Reads the next item and drops its bytes; false when it is damaged.
 bool DiscardItem(TByteSource& source, std::vector<uint8_t>& buffer);
 
-// Creates every missing folder of the folder part of path.
-void CreateFoldersFor(const std::string& path);

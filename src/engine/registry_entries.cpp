@@ -4,9 +4,9 @@
 
 #include "archive/script_text.h"
 #include "archive/setup_script.h"
-#include "engine/file_writer.h"
 #include "engine/registry_data.h"
 #include "lang/folders.h"
+#include "toolkit/folders.h"
 #include "toolkit/registry_key.h"
 
 namespace {

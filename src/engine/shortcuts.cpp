@@ -56,7 +56,7 @@ void CreateShortcuts() {
     int location = TextInt(SectionField(kSectionShortcuts, k, 0));
     std::string path = ShortcutPath(location, Field(k, 1), choices, FolderForCode);
     if (!path.empty()) {
-      CreateFolderPath(FolderPart(path));
+      CreateFoldersFor(path);
       if (SaveLink(k, path)) UninstallFileList().push_back(path);
     }
     StepProgress();

@@ -10,7 +10,6 @@
 #include "lang/path_constants.h"
 #include "startup/resource_dispatch.h"
 #include "toolkit/folders.h"
-#include "toolkit/path_parts.h"
 #include "toolkit/win32_handle.h"
 
 namespace {
@@ -47,8 +46,8 @@ void WriteLog(const std::string& logPath, const std::string& text) {
 void WriteUninstallInfo() {
   const std::string uninstaller = ExpandPathConstants(FieldText(91));
   const std::string logPath = ExpandPathConstants(FieldText(92));
-  CreateFolderPath(FolderPart(uninstaller));
-  CreateFolderPath(FolderPart(logPath));
+  CreateFoldersFor(uninstaller);
+  CreateFoldersFor(logPath);
   if (FieldFlag(49)) AppendTrailer(uninstaller, logPath);
 
   TUninstallLogInput input;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "toolkit/folders.h"
 #include "toolkit/win32_handle.h"
 
 std::string TemporaryFolder() {
@@ -23,9 +24,8 @@ std::string TemporaryFolder() {
 std::string TemporaryFileName(int number) { return TemporaryFolder() + std::to_string(number) + ".tmp"; }
 
 void CreateTemporaryFolder() {
-  std::string folder = TemporaryFolder();
-  for (size_t at = folder.find('\\', 3); at != std::string::npos; at = folder.find('\\', at + 1))
-    CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+  const std::string folder = TemporaryFolder();
+  if (!folder.empty()) CreateFolderPath(folder.substr(0, folder.size() - 1));
 }
 
 void DeleteTemporaryFiles(int languageCount) {

@@ -2,10 +2,17 @@
 
 #include <windows.h>
 
+#include "toolkit/path_parts.h"
+
 void CreateFolderPath(const std::string& path) {
   // Skip a drive ("C:\") or network prefix ("\\server\share\") at the start.
   size_t start = path.rfind("\\\\", 0) == 0 ? path.find('\\', path.find('\\', 2) + 1) : path.find_first_of("\\/");
   for (size_t at = start; at != std::string::npos; at = path.find_first_of("\\/", at + 1))
     if (at > 0) CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
   CreateDirectoryA(path.c_str(), nullptr);
+}
+
+void CreateFoldersFor(const std::string& path) {
+  const std::string folder = FolderPart(path);
+  if (!folder.empty()) CreateFolderPath(folder);
 }
