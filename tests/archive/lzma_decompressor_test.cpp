@@ -135,7 +135,9 @@ TEST(LzmaDecompressor, CorruptDataIsAFailureNotData) {
     if (!sound) ++detected;
     // Whatever the decoder makes of it, a "sound" result must at least have
     // the right length; the chunk CRCs are what guards the content.
-    if (sound) EXPECT_EQ(item.Size(), 200000);
+    if (sound) {
+      EXPECT_EQ(item.Size(), 200000);
+    }
   }
   EXPECT_GT(detected, 0);
 }
