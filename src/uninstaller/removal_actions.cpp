@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "toolkit/file_stream.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/module_handle.h"
 #include "toolkit/path_parts.h"
@@ -34,6 +35,17 @@ HMODULE LoadComponent(const std::string& path) {
     return LoadLibraryExA(FullPath(path).c_str(), nullptr,
                           LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
   return LoadLibraryExA(FullPath(path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// An INI file left without any section is no longer the product's.
+bool HoldsOnlyBlanks(const std::string& path) {
+  auto file = TFileStream::Open(path, TFileStream::Mode::OpenRead);
+  if (!file) return false;
+  char buffer[4096];
+  for (int32_t n; (n = file->Read(buffer, sizeof buffer)) > 0;)
+    for (int32_t i = 0; i < n; ++i)
+      if (buffer[i] != ' ' && buffer[i] != '\t' && buffer[i] != '\r' && buffer[i] != '\n') return false;
+  return true;
 }
 
 }  // namespace
@@ -85,7 +97,13 @@ void DeleteProductFile(const std::string& path) {
 }
 
 void RemoveIniKey(const TRemovalStep& step) {
-  WritePrivateProfileStringA(step.section.c_str(), step.key.c_str(), nullptr, step.path.c_str());
+  const char* file = step.path.c_str();
+  WritePrivateProfileStringA(step.section.c_str(), step.key.c_str(), nullptr, file);
+  char keys[4];
+  if (GetPrivateProfileStringA(step.section.c_str(), nullptr, "", keys, sizeof keys, file) != 0) return;
+  WritePrivateProfileStringA(step.section.c_str(), nullptr, nullptr, file);
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);  // written through before it is read
+  if (HoldsOnlyBlanks(step.path)) DeleteProductFile(step.path);
 }
 
 bool RemoveEmptyFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }

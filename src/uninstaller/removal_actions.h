@@ -17,7 +17,8 @@ void UnregisterComponent(const std::string& path);
 void RemoveFont(const TRemovalStep& step);
 // Deletes the file, clearing a read-only attribute first.
 void DeleteProductFile(const std::string& path);
-// Deletes the key from its section of the INI file.
+// Deletes the key from its section of the INI file; a section left without
+// keys goes too, and then a file left with nothing but blanks.
 void RemoveIniKey(const TRemovalStep& step);
 // Removes the folder when it is empty; false when it stays.
 bool RemoveEmptyFolder(const std::string& path);

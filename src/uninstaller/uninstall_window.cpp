@@ -113,6 +113,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case DM_GETDEFID:
       return MAKELONG(kMainButton, DC_HASDEFID);
+    case WM_GETFONT:
+      // CreateChild gives each control the font its top window reports;
+      // a plain window keeps none of its own.
+      return reinterpret_cast<LRESULT>(s.font.Get());
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
         PostMessageA(window, WM_CLOSE, 0, 0);
@@ -226,7 +230,6 @@ int RunUninstallWindow(const TUninstallLog& log, const std::vector<uint8_t>& pic
   s.window = window;
   s.font = CreatePixelFont("Tahoma", 11);
   s.boldFont = CreatePixelFont("Tahoma", 11, FW_BOLD);
-  SetWindowFont(window, s.font.Get());
 
   // The log's step total counts some records that leave nothing to undo;
   // the bar still fills completely at the end.

@@ -24,6 +24,8 @@ LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case DM_GETDEFID:
       return MAKELONG(kNextButton, DC_HASDEFID);
+    case WM_GETFONT:  // the font every control of the wizard takes
+      return reinterpret_cast<LRESULT>(g_font.Get());
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) PostMessageA(window, WM_CLOSE, 0, 0);
       else if (LOWORD(wParam) == kNextButton) NextClicked();
@@ -137,10 +139,9 @@ void CreateWizardWindow() {
   INITCOMMONCONTROLSEX common = {sizeof common, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&common);
   RegisterWizardClass();
+  g_font = CreatePixelFont("Tahoma", 11);
   HWND window = CreateFrame();
   g_controls.window = window;
-  g_font = CreatePixelFont("Tahoma", 11);
-  SetWindowFont(window, g_font.Get());
   CreateButtons(window);
   CreateStartMenuPage(window);
   CreateShortcutsPage(window);

@@ -58,7 +58,9 @@ const char kTarget[] = "C:\\velmora-tests\\links\\bin\\tool.exe";
 
 class Shortcuts : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() { CreateWizardWindow(); }
+  static void SetUpTestSuite() {
+    if (!WizardWindow()) CreateWizardWindow();
+  }
   void SetUp() override {
     // Quick Launch exists on this machine for the test.
     std::string quick = ShellFolderPath(CSIDL_APPDATA) + "\\Microsoft\\Internet Explorer\\Quick Launch";

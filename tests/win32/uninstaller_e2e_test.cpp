@@ -131,13 +131,15 @@ int WaitPumping(ui::TProcess& process, DWORD timeoutMs) {
 // The moved uninstaller waiting in the temporary folder for Windows' next
 // start: a pending deletion whose file holds exactly these bytes.
 std::string PendingDeletionOf(const TBytes& bytes) {
-  std::vector<char> value(1 << 16);
-  DWORD size = DWORD(value.size());
+  DWORD size = 1 << 16;
+  std::vector<char> value(size + 2);  // zeros after whatever comes back
   if (RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
                    "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, value.data(), &size) != ERROR_SUCCESS)
     return std::string();
-  for (const char* entry = value.data(); *entry; entry += strlen(entry) + 1) {
-    std::string path = entry;
+  for (size_t at = 0; at < size && value[at];) {
+    std::string path = &value[at];
+    at += path.size() + 1;
+    at += strlen(&value[at]) + 1;  // the target, empty for a deletion
     if (path.rfind("\\??\\", 0) == 0) path = path.substr(4);
     if (FileExists(path) && ReadWholeFile(path) == bytes) return path;
   }
@@ -166,6 +168,8 @@ TEST(Uninstaller, SilentRemovalUndoesEverythingListedAndRemovesItself) {
   EXPECT_GT(AddFontResourceA(font.c_str()), 0);
   WritePrivateProfileStringA("Main", "Key1", "a", ini.c_str());
   WritePrivateProfileStringA("Main", "Key2", "b", ini.c_str());
+  WritePrivateProfileStringA("Other", "Kept", "c", ini.c_str());
+  WritePrivateProfileStringA("Only", "Key", "d", (p + "product.ini").c_str());
   SetValue(HKEY_CURRENT_USER, "Software\\VelmoraUninstTest\\Alone", "Path", "x");
   SetValue(HKEY_CURRENT_USER, "Software\\VelmoraUninstTest2\\Shared", "A", "x");
   SetValue(HKEY_CURRENT_USER, "Software\\VelmoraUninstTest2\\Shared", "Other", "x");
@@ -184,6 +188,9 @@ TEST(Uninstaller, SilentRemovalUndoesEverythingListedAndRemovesItself) {
       {"o1", {"0=@$&%04", "1=" + p}},
       {"u", Numbered({component})},
       {"i1", {"0=" + ini, "1=Main", "2=Key1"}},
+      {"i2", {"0=" + ini, "1=Other", "2=Kept"}},
+      {"i3", {"0=" + ini, "1=Other", "2=Kept"}},  // again: already gone, nothing comes back
+      {"i4", {"0=" + p + "product.ini", "1=Only", "2=Key"}},
       {"r1", {"0=1", "1=Software\\VelmoraUninstTest\\Alone", "2=Path"}},
       {"r2", {"0=1", "1=Software\\VelmoraUninstTest2\\Shared", "2=A"}},
       {"r3", {"0=1", "1=VelmoraUninstTop", "2=V"}},
@@ -222,6 +229,10 @@ TEST(Uninstaller, SilentRemovalUndoesEverythingListedAndRemovesItself) {
   EXPECT_STREQ(value, "gone");
   GetPrivateProfileStringA("Main", "Key2", "gone", value, sizeof value, ini.c_str());
   EXPECT_STREQ(value, "b");
+  const TBytes iniBytes = ReadWholeFile(ini);
+  EXPECT_EQ(std::string(iniBytes.begin(), iniBytes.end()).find("[Other]"), std::string::npos)
+      << "a section left without keys goes; the file keeps the other";
+  EXPECT_FALSE(FileExists(p + "product.ini")) << "a file left without sections goes";
 
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\VelmoraUninstTest")) << "emptied, with its parent";
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
@@ -294,6 +305,7 @@ HWND WaitForUninstallWindow(ui::TProcess& process) {
 
 TEST(Uninstaller, TheWindowShowsTheLogsTextsAndEndsOnTheCompletionPage) {
   TSmallProduct product("window", 0);
+  const TBytes uninstaller = ReadWholeFile(product.exe);
   auto process = ui::TProcess::Start(product.exe, "");
   HWND window = WaitForUninstallWindow(*process);
   ASSERT_TRUE(window);
@@ -329,6 +341,9 @@ TEST(Uninstaller, TheWindowShowsTheLogsTextsAndEndsOnTheCompletionPage) {
   ui::Click(finish);
   EXPECT_EQ(process->WaitForExit(20000), 0);
   EXPECT_FALSE(FileExists(product.p));
+  const std::string moved = PendingDeletionOf(uninstaller);
+  EXPECT_FALSE(moved.empty());
+  DeleteFileA(moved.c_str());
 }
 
 TEST(Uninstaller, AConfirmedQuitEndsWithCode1) {
