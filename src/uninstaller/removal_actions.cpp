@@ -5,7 +5,8 @@
 
 #include "toolkit/file_stream.h"
 #include "toolkit/message_pump.h"
-#include "toolkit/module_handle.h"
+#include "toolkit/component_library.h"
+#include "toolkit/shell_open.h"
 #include "toolkit/path_parts.h"
 #include "toolkit/registry_key.h"
 #include "toolkit/win32_handle.h"
@@ -15,27 +16,6 @@ namespace {
 const char kFontsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 // As long as the setup waits when it announces a font.
 constexpr UINT kBroadcastTimeoutMs = 2000;
-
-bool HasFolderPart(const std::string& path) { return path.find_first_of(":\\/") != std::string::npos; }
-
-std::string FullPath(const std::string& path) {
-  char buffer[MAX_PATH * 2];
-  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : path;
-}
-
-// The same search as at registration: the component's own folder serves its
-// dependencies; the folder the uninstaller runs from never does.
-HMODULE LoadComponent(const std::string& path) {
-  if (!HasFolderPart(path)) return LoadLibraryExA(path.c_str(), nullptr, 0);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  // The LOAD_LIBRARY_SEARCH_* flags exist where SetDefaultDllDirectories
-  // does, and must not be mixed with LOAD_WITH_ALTERED_SEARCH_PATH.
-  if (kernel && GetProcAddress(kernel, "SetDefaultDllDirectories"))
-    return LoadLibraryExA(FullPath(path).c_str(), nullptr,
-                          LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
-  return LoadLibraryExA(FullPath(path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
 
 // An INI file left without any section is no longer the product's.
 bool HoldsOnlyBlanks(const std::string& path) {
@@ -51,29 +31,13 @@ bool HoldsOnlyBlanks(const std::string& path) {
 }  // namespace
 
 void RunUninstallCommand(const TRemovalStep& step) {
-  const std::string directory = FolderPart(step.path);
-  SHELLEXECUTEINFOA info{};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_FLAG_NO_UI;
-  if (step.wait) info.fMask |= SEE_MASK_NOCLOSEPROCESS;
-  info.lpFile = step.path.c_str();
-  info.lpParameters = step.parameters.c_str();
-  info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
-  info.nShow = step.showCommand;
-  if (!ShellExecuteExA(&info)) return;
-  // Without the wait flag (or when a running program took the document) no
-  // handle comes back and nothing is waited for.
-  TWin32Handle process(info.hProcess);
-  while (process && WaitForSingleObject(process.Get(), 50) == WAIT_TIMEOUT) PumpWindowMessages();
+  OpenWithShell(step.path, step.parameters, step.showCommand, step.wait);
 }
 
 void UnregisterComponent(const std::string& path) {
-  TModuleHandle component(LoadComponent(path));
-  if (!component) return;
-  using TUnregisterServer = HRESULT(WINAPI*)();
-  auto unregisterServer = reinterpret_cast<TUnregisterServer>(
-      reinterpret_cast<void*>(GetProcAddress(component.Get(), "DllUnregisterServer")));
-  if (unregisterServer) unregisterServer();
+  // The same search as at registration: the component's folder serves its
+  // dependencies.
+  CallComponentEntry(LoadComponentLibrary(path), "DllUnregisterServer");
 }
 
 void RemoveFont(const TRemovalStep& step) {
