@@ -7,6 +7,7 @@
 #include "lang/language_choice.h"
 #include "startup/application_window.h"
 #include "toolkit/gdi_object.h"
+#include "toolkit/top_window.h"
 
 namespace {
 
@@ -97,16 +98,6 @@ LRESULT CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcA(dialog, message, wParam, lParam);
 }
 
-void RegisterDialogClass() {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = DialogProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = kClassName;
-  RegisterClassA(&windowClass);
-}
-
 // Runs the dialog's own message loop until it is destroyed. A quit request
 // ends it unconfirmed and is kept for the program's loop.
 void RunModal(HWND dialog) {
@@ -127,19 +118,14 @@ void RunModal(HWND dialog) {
 }  // namespace
 
 TLanguageDialogResult ShowLanguageDialog() {
-  RegisterDialogClass();
+  RegisterWindowClass(kClassName, DialogProc, false);  // no caption icon
   TDialogState state;
   state.font = CreatePixelFont("Tahoma", 11);
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT;
-  RECT frame = {0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-
   HWND owner = ApplicationWindow();
-  HWND dialog = CreateWindowExA(exStyle, kClassName, ApplicationTitle().c_str(), style, x, y, width, height, owner,
-                                nullptr, GetModuleHandleA(nullptr), &state);
+  HWND dialog = CreateCentredWindow(kClassName, ApplicationTitle().c_str(), style, exStyle, kClientWidth,
+                                    kClientHeight, owner, &state);
   if (!dialog) return state.result;
   EnableWindow(owner, FALSE);
   ShowWindow(dialog, SW_SHOW);

@@ -8,6 +8,7 @@
 #include "archive/script_text.h"
 #include "startup/exit_codes.h"
 #include "toolkit/controls.h"
+#include "toolkit/top_window.h"
 #include "toolkit/gdi_object.h"
 #include "uninstaller/header_band.h"
 #include "uninstaller/removal_driver.h"
@@ -130,22 +131,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 HWND CreateFrame() {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(instance, "MAINICON");
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = kClassName;
-  RegisterClassA(&windowClass);
-
-  RECT frame = {0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_CONTROLPARENT | WS_EX_APPWINDOW);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  return CreateWindowExA(WS_EX_CONTROLPARENT | WS_EX_APPWINDOW, kClassName, Setting(3).c_str(), kStyle, x, y, width,
-                         height, nullptr, nullptr, instance, nullptr);
+  RegisterWindowClass(kClassName, WindowProc);
+  return CreateCentredWindow(kClassName, Setting(3).c_str(), kStyle, WS_EX_CONTROLPARENT | WS_EX_APPWINDOW,
+                             kClientWidth, kClientHeight, nullptr);
 }
 
 THeaderStyle HeaderStyle(bool havePicture) {

@@ -5,6 +5,7 @@
 #include "startup/application_window.h"
 #include "toolkit/controls.h"
 #include "toolkit/gdi_object.h"
+#include "toolkit/top_window.h"
 #include "wizard/navigation.h"
 
 namespace {
@@ -35,26 +36,10 @@ LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void RegisterWizardClass() {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = WizardProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(instance, "MAINICON");
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = kClassName;
-  RegisterClassA(&windowClass);
-}
-
 HWND CreateFrame() {
-  RECT frame = {0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_CONTROLPARENT);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  // Centred; a screen smaller than the window gives negative coordinates.
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  return CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, "*", kStyle, x, y, width, height, ApplicationWindow(),
-                         nullptr, GetModuleHandleA(nullptr), nullptr);
+  RegisterWindowClass(kClassName, WizardProc);
+  return CreateCentredWindow(kClassName, "*", kStyle, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight,
+                             ApplicationWindow());
 }
 
 void CreateButtons(HWND window) {
@@ -138,7 +123,6 @@ const TWizardControls& WizardControls() { return g_controls; }
 void CreateWizardWindow() {
   INITCOMMONCONTROLSEX common = {sizeof common, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&common);
-  RegisterWizardClass();
   g_font = CreatePixelFont("Tahoma", 11);
   HWND window = CreateFrame();
   g_controls.window = window;

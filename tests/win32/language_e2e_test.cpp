@@ -72,6 +72,9 @@ TEST_F(LanguageDialog, ShowsItsControlsWithTheUserLanguageAsDefault) {
   HWND owner = GetWindow(dialog, GW_OWNER);
   EXPECT_EQ(ui::Text(owner), "Velmora Test Setup") << "owned by the application window";
   EXPECT_FALSE(ui::IsEnabled(owner)) << "modal: the owner is disabled";
+  EXPECT_EQ(GetClassLongPtrA(dialog, GCLP_HICON), 0u) << "no caption icon";
+  EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+  EXPECT_FALSE(GetWindowLongA(dialog, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
 
   HWND label = ui::FindChild(dialog, "Static", "Please select a language.");
   ASSERT_TRUE(label);

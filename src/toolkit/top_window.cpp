@@ -1,0 +1,24 @@
+#include "toolkit/top_window.h"
+
+void RegisterWindowClass(const char* className, WNDPROC procedure, bool captionIcon) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = captionIcon ? LoadIconA(instance, "MAINICON") : nullptr;
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  windowClass.lpszClassName = className;
+  RegisterClassA(&windowClass);
+}
+
+HWND CreateCentredWindow(const char* className, const char* caption, DWORD style, DWORD exStyle, int width,
+                         int height, HWND owner, void* param) {
+  RECT frame = {0, 0, width, height};
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  const int outerWidth = frame.right - frame.left, outerHeight = frame.bottom - frame.top;
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
+  return CreateWindowExA(exStyle, className, caption, style, x, y, outerWidth, outerHeight, owner, nullptr,
+                         GetModuleHandleA(nullptr), param);
+}
