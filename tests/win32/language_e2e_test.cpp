@@ -43,8 +43,12 @@ void ExpectRect(HWND control, int left, int top, int width, int height) {
   RECT r = ui::Geometry(control);
   EXPECT_EQ(r.left, left);
   EXPECT_EQ(r.top, top);
-  if (width >= 0) EXPECT_EQ(r.right - r.left, width);
-  if (height >= 0) EXPECT_EQ(r.bottom - r.top, height);
+  if (width >= 0) {
+    EXPECT_EQ(r.right - r.left, width);
+  }
+  if (height >= 0) {
+    EXPECT_EQ(r.bottom - r.top, height);
+  }
 }
 
 class LanguageDialog : public ::testing::Test {
@@ -59,7 +63,9 @@ protected:
 TEST_F(LanguageDialog, ShowsItsControlsWithTheUserLanguageAsDefault) {
   const char* lang = getenv("LANG");
   const bool russian = lang && std::string(lang).rfind("ru_RU", 0) == 0;
-  if (russian) ASSERT_EQ(GetUserDefaultLangID(), 1049) << "Wine did not take the language from LANG";
+  if (russian) {
+    ASSERT_EQ(GetUserDefaultLangID(), 1049) << "Wine did not take the language from LANG";
+  }
   auto process = ui::TProcess::Start(LanguageSetup("lang-ru", kThree), "");
   ASSERT_TRUE(process);
   HWND dialog = WaitForLanguageDialog(*process);
