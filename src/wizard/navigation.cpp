@@ -25,7 +25,7 @@ bool PageIsBuilt(uint8_t page) { return page == kPageProgress || page == kPageDo
 
 uint8_t CurrentPage() {
   const TNavigation& n = Navigation();
-  return n.position < n.sequence.size() ? n.sequence[n.position] : kPageDone;
+  return n.position < n.sequence.size() ? n.sequence[n.position] : uint8_t(kPageDone);
 }
 
 [[noreturn]] void EndSetup(int exitCode) {
