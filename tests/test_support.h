@@ -7,6 +7,7 @@
 
 #include "mksetup/archive_writer.h"
 #include "toolkit/memory_stream.h"
+#include "toolkit/stream.h"
 
 // Text-like bytes that compress well, then noise that does not.
 inline TBytes MixedBytes(size_t size, uint32_t seed = 1) {
@@ -44,3 +45,20 @@ inline TBlockOptions Lzma(bool endMarker = true) {
   options.lzma.endMarker = endMarker;
   return options;
 }
+
+// Accepts `room` bytes, then fails every write (a full disk).
+class TFullStream : public TStream {
+public:
+  explicit TFullStream(int64_t room) : room_(room) {}
+  int32_t Read(void*, int32_t) override { return 0; }
+  int32_t Write(const void*, int32_t count) override {
+    if (count > room_) return -1;
+    room_ -= count;
+    return count;
+  }
+  int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
+  int64_t Size() override { return 0; }
+
+private:
+  int64_t room_;
+};

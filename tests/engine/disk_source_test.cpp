@@ -57,23 +57,6 @@ const TDiskPrompt kNoPrompt = [](int disk) {
   return false;
 };
 
-// Accepts `room` bytes, then fails every write.
-class TFullStream : public TStream {
-public:
-  explicit TFullStream(int32_t room) : room_(room) {}
-  int32_t Read(void*, int32_t) override { return 0; }
-  int32_t Write(const void*, int32_t count) override {
-    if (count > room_) return -1;
-    room_ -= count;
-    return count;
-  }
-  int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
-  int64_t Size() override { return 0; }
-
-private:
-  int32_t room_;
-};
-
 }  // namespace
 
 TEST_F(DiskSource, ReadsTheAreaAcrossTheSetupAndItsDiskFilesWhetherCopyingOrSkipping) {
