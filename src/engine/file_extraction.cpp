@@ -19,14 +19,13 @@
 #include "lang/messages.h"
 #include "startup/corrupted_setup.h"
 #include "startup/exit_codes.h"
-#include "startup/program_entry.h"
+#include "toolkit/module_path.h"
 #include "startup/temp_folder.h"
 #include "toolkit/folders.h"
 #include "toolkit/file_stream.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/path_parts.h"
 #include "toolkit/win32_handle.h"
-#include "wizard/wizard_window.h"
 
 namespace {
 
@@ -150,8 +149,8 @@ TSourceResult WritePerFileRecord(const TFileRecord& record, uint32_t storedSize,
 bool AskForDisk(int disk) {
   const std::string& caption = FieldText(65);
   const std::string prompt = MessageText(47) + std::to_string(disk);
-  if (MessageBoxA(WizardWindow(), prompt.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONWARNING) == IDOK) return true;
-  MessageBoxA(WizardWindow(), MessageText(59).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+  if (MessageBoxA(ProgressDialogOwner(), prompt.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONWARNING) == IDOK) return true;
+  MessageBoxA(ProgressDialogOwner(), MessageText(59).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
   return false;
 }
 

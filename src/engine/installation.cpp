@@ -16,13 +16,11 @@
 #include "engine/uninstall_list.h"
 #include "lang/folders.h"
 #include "lang/messages.h"
-#include "startup/command_line.h"
+#include "lang/path_constants.h"
 #include "startup/corrupted_setup.h"
-#include "startup/exit_codes.h"
 #include "startup/loaded_archive.h"
 #include "startup/temp_folder.h"
 #include "toolkit/folders.h"
-#include "wizard/navigation.h"
 
 namespace {
 
@@ -70,7 +68,9 @@ void CheckHeader() {
 
 }  // namespace
 
-void RunInstallation() {
+void RunInstallation(const TInstallChoices& choices, TProgressSink& sink) {
+  TProgressBinding binding(sink);
+  PathState().installationFolder = choices.installationFolder;
   SetProgressRange(FieldInt(48));
   CheckHeader();
   RunCommands(0);
@@ -82,7 +82,7 @@ void RunInstallation() {
   InstallFonts();
   HonourStopRequest();
   SetStatusText(MessageText(38));
-  CreateShortcuts();
+  CreateShortcuts(choices.shortcuts);
   HonourStopRequest();
   if (FieldFlag(56)) {
     SetStatusText(MessageText(39));
@@ -96,7 +96,4 @@ void RunInstallation() {
   DeleteTemporaryFiles(FieldInt(26));
   FillProgress();
   Sleep(100);
-  if (RunFlags().silent) return;
-  ++Navigation().position;
-  ShowCurrentPage();
 }

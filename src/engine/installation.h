@@ -1,7 +1,18 @@
 // The installation driver: every step of the installation in its fixed
-// order, with the progress shown on the Progress page.
+// order. It takes the user's choices as data and reports through a
+// progress sink; it knows nothing of the wizard.
 #pragma once
+#include <string>
 
-// Runs the installation. In silent mode the setup then ends (exit code 0);
-// otherwise the wizard moves on to the next page.
-void RunInstallation();
+#include "engine/progress.h"
+#include "engine/shortcut_path.h"
+
+struct TInstallChoices {
+  std::string installationFolder;  // what path constant 04 stands for
+  TShortcutChoices shortcuts;
+};
+
+// Runs the installation from the setup's own archive and returns when it is
+// done (the temporary files are then gone). A damaged archive, a cancelled
+// disk prompt or an honoured stop request end the process instead.
+void RunInstallation(const TInstallChoices& choices, TProgressSink& sink);

@@ -1,15 +1,37 @@
-// The Progress page's status line and progress bar, as the installation
-// drives them. The wizard hands over its two controls when it builds them;
-// until then (and in tests without a wizard) the calls only count.
+// How the installation reports what it is doing: one status line and one
+// progress bar. The engine draws nothing itself; a sink shows the reports
+// (the wizard's Progress page, or nothing in silent mode) and owns the
+// engine's message boxes.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
-void AttachProgressControls(HWND statusLine, HWND progressBar);
+class TProgressSink {
+public:
+  virtual ~TProgressSink() = default;
+  virtual void ShowStatus(const std::string& text) = 0;
+  // position runs from 0 to maximum.
+  virtual void ShowProgress(int32_t position, int32_t maximum) = 0;
+  // The owner of the engine's message boxes (the disk prompt); null for none.
+  virtual HWND DialogOwner() const { return nullptr; }
+};
 
-// Replaces the status text and repaints it at once.
+// Routes the reports to sink until the binding ends; without one they are
+// only counted.
+class TProgressBinding {
+public:
+  explicit TProgressBinding(TProgressSink& sink);
+  ~TProgressBinding();
+  TProgressBinding(const TProgressBinding&) = delete;
+  TProgressBinding& operator=(const TProgressBinding&) = delete;
+
+private:
+  TProgressSink* previous_;
+};
+
+// Replaces the status text.
 void SetStatusText(const std::string& text);
 std::string StatusText();
 void SetProgressRange(int32_t maximum);
@@ -18,3 +40,4 @@ void SetProgressRange(int32_t maximum);
 void StepProgress();
 int32_t ProgressPosition();
 void FillProgress();
+HWND ProgressDialogOwner();

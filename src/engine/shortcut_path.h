@@ -6,7 +6,7 @@
 
 #include "toolkit/path_parts.h"
 
-// The wizard's choices, read from its controls when the shortcuts are made.
+// The user's shortcut choices (the Start Menu and Shortcuts pages).
 struct TShortcutChoices {
   bool noShortcuts = false;  // the Start Menu page's do-not-create check box
   bool desktop = true, startMenu = true, quickLaunch = true;

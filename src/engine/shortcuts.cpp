@@ -13,7 +13,6 @@
 #include "lang/folders.h"
 #include "toolkit/com_ptr.h"
 #include "toolkit/folders.h"
-#include "wizard/wizard_window.h"
 
 namespace {
 
@@ -49,9 +48,8 @@ bool SaveLink(uint32_t k, const std::string& path) {
 
 }  // namespace
 
-void CreateShortcuts() {
+void CreateShortcuts(const TShortcutChoices& choices) {
   TComApartment com;
-  const TShortcutChoices choices = ReadShortcutChoices();
   for (uint32_t k = 0; k < SectionCount(kSectionShortcuts); ++k) {
     int location = TextInt(SectionField(kSectionShortcuts, k, 0));
     std::string path = ShortcutPath(location, Field(k, 1), choices, FolderForCode);

@@ -2,7 +2,8 @@
 // Start Menu, in Quick Launch or at an explicit path.
 #pragma once
 
-// Creates the script's shortcuts as the wizard's Start Menu and Shortcuts
-// controls say, adding each to the uninstall file list; a progress step
-// per record.
-void CreateShortcuts();
+#include "engine/shortcut_path.h"
+
+// Creates the script's shortcuts as the user chose, adding each to the
+// uninstall file list; a progress step per record.
+void CreateShortcuts(const TShortcutChoices& choices);

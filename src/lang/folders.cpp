@@ -8,7 +8,7 @@
 #include "lang/path_constants.h"
 #include "lang/registry_text.h"
 #include "startup/os_class.h"
-#include "startup/program_entry.h"
+#include "toolkit/module_path.h"
 
 namespace {
 

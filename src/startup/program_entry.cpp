@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "archive/setup_script.h"
 #include "startup/application_window.h"
 #include "startup/command_line.h"
@@ -14,16 +12,6 @@
 #include "toolkit/message_pump.h"
 #include "toolkit/piecewise_copy.h"
 #include "wizard/wizard_window.h"
-
-std::string ModuleFileName() {
-  std::vector<char> buffer(MAX_PATH + 1);
-  for (;;) {
-    DWORD n = GetModuleFileNameA(nullptr, buffer.data(), DWORD(buffer.size()));
-    if (n == 0) return std::string();
-    if (n < buffer.size()) return std::string(buffer.data(), n);
-    buffer.resize(buffer.size() * 2);  // truncated: try again with room
-  }
-}
 
 // The application's message loop, until a quit request.
 static void RunMessageLoop() {

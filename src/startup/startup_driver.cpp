@@ -14,7 +14,7 @@
 #include "startup/exit_codes.h"
 #include "startup/folder_names.h"
 #include "startup/loaded_archive.h"
-#include "startup/program_entry.h"
+#include "toolkit/module_path.h"
 #include "startup/resource_dispatch.h"
 #include "startup/temp_folder.h"
 #include "toolkit/file_stream.h"

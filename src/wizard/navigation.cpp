@@ -1,6 +1,7 @@
 #include "wizard/navigation.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include "archive/setup_script.h"
 #include "engine/installation.h"
@@ -33,16 +34,45 @@ uint8_t CurrentPage() {
   ExitProcess(UINT(exitCode));
 }
 
+// The Progress page's status line and bar as the installation's sink.
+class TProgressPage : public TProgressSink {
+public:
+  void ShowStatus(const std::string& text) override {
+    HWND status = WizardControls().statusLine;
+    SetWindowTextA(status, text.c_str());
+    UpdateWindow(status);
+  }
+  void ShowProgress(int32_t position, int32_t maximum) override {
+    HWND bar = WizardControls().progressBar;
+    SendMessageA(bar, PBM_SETRANGE32, 0, LPARAM(maximum));
+    SendMessageA(bar, PBM_SETPOS, WPARAM(position), 0);
+  }
+  HWND DialogOwner() const override { return WizardWindow(); }
+};
+
+TInstallChoices ChoicesOfWizard() {
+  TInstallChoices choices;
+  choices.installationFolder = PathState().installationFolder;
+  choices.shortcuts = ReadShortcutChoices();
+  return choices;
+}
+
+void Install() {
+  TProgressPage page;
+  Navigation().installing = true;  // a close request now waits for the next record boundary
+  RunInstallation(ChoicesOfWizard(), page);
+  Navigation().installing = false;
+}
+
 void ShowProgressPage() {
   const TWizardControls& c = WizardControls();
   SetWindowTextA(c.progressHeading, MessageText(5).c_str());
   ShowWindow(c.progressPanel, SW_SHOW);
   EnableWindow(c.next, FALSE);
   EnableWindow(c.back, FALSE);
-  Navigation().installing = true;
-  RunInstallation();
-  Navigation().installing = false;
-  PumpWindowMessages();
+  Install();
+  ++Navigation().position;
+  ShowCurrentPage();
 }
 
 }  // namespace
@@ -68,13 +98,11 @@ void BuildPageSequence() {
   }
   std::string folder = ExpandPathConstants(FieldText(58));
   PathState().installationFolder = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
-  AttachProgressControls(c.statusLine, c.progressBar);
   SetWindowTextA(c.back, MessageText(24).c_str());
   SetWindowTextA(c.cancel, MessageText(25).c_str());
   EnableWindow(c.cancel, !RunFlags().noCancel);
   if (RunFlags().silent) {
-    n.installing = true;  // a close request now waits for the next record boundary
-    RunInstallation();
+    Install();
     return;
   }
   ShowWindow(c.window, SW_SHOW);

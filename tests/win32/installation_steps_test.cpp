@@ -2,24 +2,29 @@
 // status line it writes.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
+#include <algorithm>
 
 #include "archive/setup_script.h"
+#include "lang/folders.h"
 #include "engine/installation.h"
 #include "engine/progress.h"
 #include "mksetup/script_builder.h"
-#include "startup/command_line.h"
+#include "lang/path_constants.h"
 #include "win32_support.h"
 
 namespace {
 
-std::vector<std::string> g_texts;
-WNDPROC g_staticProc = nullptr;
-
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_SETTEXT && lParam) g_texts.emplace_back(reinterpret_cast<const char*>(lParam));
-  return CallWindowProcA(g_staticProc, window, message, wParam, lParam);
-}
+// Remembers every report, with no window anywhere.
+struct TRecordingSink : TProgressSink {
+  std::vector<std::string> texts;
+  std::vector<int32_t> positions;
+  int32_t maximum = -1;
+  void ShowStatus(const std::string& text) override { texts.push_back(text); }
+  void ShowProgress(int32_t position, int32_t max) override {
+    positions.push_back(position);
+    maximum = max;
+  }
+};
 
 }  // namespace
 
@@ -35,19 +40,16 @@ TEST(InstallationSteps, AnEmptyScriptStillSetsEveryFixedStatusInOrder) {
   ASSERT_TRUE(ParseScriptHeader(item));
   ASSERT_TRUE(ParseScriptSections(item));
 
-  HWND status = CreateWindowA("STATIC", "", 0, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
-  HWND bar = CreateWindowA(PROGRESS_CLASSA, "", 0, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_TRUE(status);
-  g_staticProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(status, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc)));
-  AttachProgressControls(status, bar);
-  RunFlags().silent = true;
-  g_texts.clear();
-  RunInstallation();
-  AttachProgressControls(nullptr, nullptr);
-  RunFlags() = TRunFlags();
-  DestroyWindow(status);
-  DestroyWindow(bar);
+  TRecordingSink sink;
+  TInstallChoices choices;
+  choices.installationFolder = "C:\\velmora-tests\\steps\\";
+  RunInstallation(choices, sink);
 
-  EXPECT_EQ(g_texts, (std::vector<std::string>{"57", "51", "80", "37", "38", "60", "57", "40"}));
-  EXPECT_EQ(ProgressPosition(), 10) << "the bar ends full";
+  EXPECT_EQ(sink.texts, (std::vector<std::string>{"57", "51", "80", "37", "38", "60", "57", "40"}));
+  EXPECT_EQ(sink.maximum, 10);
+  ASSERT_FALSE(sink.positions.empty());
+  EXPECT_EQ(sink.positions.front(), 0) << "the bar starts empty";
+  EXPECT_EQ(sink.positions.back(), 10) << "the bar ends full";
+  EXPECT_TRUE(std::is_sorted(sink.positions.begin(), sink.positions.end())) << "it never goes back";
+  EXPECT_EQ(ExpandPathConstants("@$&%04"), "C:\\velmora-tests\\steps") << "the chosen folder is code 04";
 }

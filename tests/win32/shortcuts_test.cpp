@@ -11,7 +11,6 @@
 #include "mksetup/script_builder.h"
 #include "toolkit/com_ptr.h"
 #include "win32_support.h"
-#include "wizard/wizard_window.h"
 
 namespace {
 
@@ -52,15 +51,10 @@ void Load(const TScriptBuilder& builder) {
   ASSERT_TRUE(ParseScriptSections(item));
 }
 
-void Check(HWND box, bool on) { SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
-
 const char kTarget[] = "C:\\velmora-tests\\links\\bin\\tool.exe";
 
 class Shortcuts : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() {
-    if (!WizardWindow()) CreateWizardWindow();
-  }
   void SetUp() override {
     // Quick Launch exists on this machine for the test.
     std::string quick = ShellFolderPath(CSIDL_APPDATA) + "\\Microsoft\\Internet Explorer\\Quick Launch";
@@ -93,11 +87,9 @@ protected:
 
 TEST_F(Shortcuts, EveryLocationIsMadeWhenItsControlSaysSo) {
   Load(Script());
-  const TWizardControls& c = WizardControls();
-  SetWindowTextA(c.groupEdit, "Velmora Group");
-  Check(c.noShortcuts, false);
-  for (HWND box : {c.desktopCheck, c.startMenuCheck, c.quickLaunchCheck}) Check(box, true);
-  CreateShortcuts();
+  TShortcutChoices choices;
+  choices.group = "Velmora Group";
+  CreateShortcuts(choices);
 
   const std::vector<std::string> expected = Expected();
   EXPECT_EQ(UninstallFileList(), expected) << "every shortcut listed for the uninstaller, in order";
@@ -120,13 +112,9 @@ TEST_F(Shortcuts, EveryLocationIsMadeWhenItsControlSaysSo) {
 
 TEST_F(Shortcuts, UncheckedControlsAndAnEmptyGroupName) {
   Load(Script());
-  const TWizardControls& c = WizardControls();
-  SetWindowTextA(c.groupEdit, "");
-  Check(c.noShortcuts, false);
-  Check(c.desktopCheck, false);
-  Check(c.startMenuCheck, true);
-  Check(c.quickLaunchCheck, false);
-  CreateShortcuts();
+  TShortcutChoices choices;
+  choices.desktop = choices.quickLaunch = false;
+  CreateShortcuts(choices);
   const std::vector<std::string> expected = Expected();
   const std::string inPrograms = FolderForCode(8) + "\\Velmora Tool.lnk";
   EXPECT_EQ(UninstallFileList(), (std::vector<std::string>{inPrograms, expected[2], expected[4]}));
@@ -136,8 +124,8 @@ TEST_F(Shortcuts, UncheckedControlsAndAnEmptyGroupName) {
   DeleteFileA(inPrograms.c_str());
 
   UninstallFileList().clear();
-  Check(c.noShortcuts, true);
-  Check(c.startMenuCheck, false);
-  CreateShortcuts();
+  choices.noShortcuts = true;
+  choices.startMenu = false;
+  CreateShortcuts(choices);
   EXPECT_EQ(UninstallFileList(), std::vector<std::string>{expected[4]}) << "only the explicit path is left";
 }
