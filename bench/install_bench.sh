@@ -25,7 +25,7 @@ dictionary_mib=${BENCH_DICTIONARY_MIB:-16}
 absolute() { case $1 in /*) echo "$1" ;; *) echo "$root/$1" ;; esac; }
 out=$(absolute "${BENCH_OUT:-build/bench}")
 native=$(absolute "${BENCH_NATIVE_BUILD:-build/native}")
-win32=$(absolute "${BENCH_WIN32_BUILD:-build/win32}")
+win32=$(absolute "${BENCH_WIN32_BUILD:-build/$(scripts/wine-build)}")
 probe_mib=64
 
 [[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [rounds]" >&2; exit 2; }
@@ -78,6 +78,8 @@ fi
 # shellcheck disable=SC1091
 . "$out/payload.env"
 
+# Where scripts/bootstrap set up Wine in a root of its own, its wrappers come first.
+[ -d "$root/.cache/wine-bin" ] && export PATH="$root/.cache/wine-bin:$PATH"
 # --- Wine ------------------------------------------------------------------------
 # A prefix of its own; one persistent wineserver, so that no run pays for
 # starting the server and Wine's own services.

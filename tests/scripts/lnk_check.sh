@@ -3,8 +3,11 @@
 # (lnkinfo) rather than by the shell that wrote it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-work="$root/build/win32/lnk-check"
+build=${1:-$root/build/win32}
+work="$build/lnk-check"
 rm -rf "$work" && mkdir -p "$work"
+# Where scripts/bootstrap set up Wine in a root of its own, its wrappers come first.
+[ -d "$root/.cache/wine-bin" ] && export PATH="$root/.cache/wine-bin:$PATH"
 export WINEPREFIX="$work/wineprefix"
 
 cat >"$work/link.setup" <<'SETUP'
@@ -41,7 +44,7 @@ icon = C:\LinkCheck\bin\tool.exe
 icon index = 1
 working folder = C:\LinkCheck\work
 SETUP
-cp "$root/build/win32/bin/setup.exe" "$work/setup.exe"
+cp "$build/bin/setup.exe" "$work/setup.exe"
 "$root/build/native/bin/mksetup" -o "$work/LinkSetup.exe" "$work/link.setup" >/dev/null
 "$root/scripts/wine-run" "$work/LinkSetup.exe" /S
 wineserver -w
