@@ -3,13 +3,12 @@
 #include <windows.h>
 
 #include "startup/command_line.h"
+#include "toolkit/find_handle.h"
 
 std::string FileSystemName(const std::string& path) {
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return std::string();
-  FindClose(search);
-  return found.cFileName;
+  TFindHandle search(FindFirstFileA(path.c_str(), &found));
+  return search ? found.cFileName : std::string();
 }
 
 std::string NormaliseInstallFolder(const std::string& typed) { return NormaliseFolder(typed, FileSystemName); }

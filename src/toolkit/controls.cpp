@@ -12,3 +12,43 @@ HWND CreateChild(HWND parent, const char* className, const char* text, DWORD sty
 }
 
 void SetWindowFont(HWND window, HFONT font) { SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); }
+
+std::string WindowText(HWND window) {
+  std::string text(size_t(GetWindowTextLengthA(window)) + 1, '\0');
+  text.resize(size_t(GetWindowTextA(window, &text[0], int(text.size()))));
+  return text;
+}
+
+void FitToText(HWND control, int extra) {
+  const std::string text = WindowText(control);
+  HDC dc = GetDC(control);
+  if (!dc) return;
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  RECT r = {0, 0, 0, 0};
+  // Measured as the control draws it: "&&" is one ampersand, "&x" underlines x.
+  DrawTextA(dc, text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  const int height = r.bottom - r.top > 0 ? r.bottom - r.top : 13;
+  SetWindowPos(control, nullptr, 0, 0, r.right - r.left + extra, extra ? height + 4 : height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool IsChecked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void SetChecked(HWND button, bool checked) {
+  SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+RECT RectInParent(HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void MoveTo(HWND control, int x, int y) {
+  SetWindowPos(control, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool IsShown(HWND control) { return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0; }

@@ -3,7 +3,22 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 HWND CreateChild(HWND parent, const char* className, const char* text, DWORD style, int x, int y, int width,
                  int height, int id = 0, DWORD exStyle = 0);
 // Sets the font of one window.
 void SetWindowFont(HWND window, HFONT font);
+// Sizes a label, check box or radio button to its text in its font; extra
+// is the room a check mark or radio circle takes before the text.
+void FitToText(HWND control, int extra);
+// The text of a window.
+std::string WindowText(HWND window);
+bool IsChecked(HWND button);
+// Whether the control itself is set to show (its parent may be hidden).
+bool IsShown(HWND control);
+void SetChecked(HWND button, bool checked);
+// Places a child at (x, y) in its parent, keeping its size.
+void MoveTo(HWND control, int x, int y);
+// The control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control);

@@ -10,7 +10,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/top_window.h"
 #include "toolkit/gdi_object.h"
-#include "uninstaller/header_band.h"
+#include "toolkit/header_band.h"
 #include "uninstaller/removal_driver.h"
 
 namespace {

@@ -2,21 +2,70 @@
 
 #include <commctrl.h>
 
+#include <string>
+#include <vector>
+
+#include "archive/setup_script.h"
 #include "startup/application_window.h"
+#include "startup/background_window.h"
+#include "startup/resource_dispatch.h"
 #include "toolkit/controls.h"
+#include "toolkit/drawing.h"
 #include "toolkit/gdi_object.h"
+#include "toolkit/header_band.h"
 #include "toolkit/top_window.h"
 #include "wizard/navigation.h"
+#include "wizard/page_sequence.h"
+#include "wizard/wizard_pages.h"
 
 namespace {
 
 const char kClassName[] = "VelmoraSetupWizard";
 const int kClientWidth = 495, kClientHeight = 359;
 const DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-enum { kBackButton = 10, kNextButton = 11 };
 
 TWizardControls g_controls;
-TFont g_font;
+TFont g_font, g_boldFont;
+
+// Minimize hides the background; restore (or the application coming back
+// while the background is hidden) shows it again behind the wizard.
+void BringBackBackground(HWND window) {
+  if (!BackgroundWanted()) return;
+  ShowWindow(BackgroundWindow(), SW_SHOWNOACTIVATE);
+  SetForegroundWindow(window);
+}
+
+void Command(HWND window, WORD id, WORD code) {
+  switch (id) {
+    case IDCANCEL:  // Cancel and Esc: a close request like any other
+      PostMessageA(window, WM_CLOSE, 0, 0);
+      return;
+    case IDOK:  // Enter outside a button
+    case kNextButton:
+      if (IsWindowEnabled(g_controls.next) && IsWindowVisible(g_controls.next)) NextClicked();
+      return;
+    case kBackButton:
+      BackClicked();
+      return;
+    case kBrowseButton:
+      BrowseClicked();
+      return;
+    case kFolderEdit:
+      if (code == EN_CHANGE) DestinationChanged();
+      return;
+    case kGroupEdit:
+      if (code == EN_CHANGE) GroupChanged();
+      return;
+    case kNoShortcutsBox:
+      if (code == BN_CLICKED) NoShortcutsClicked();
+      return;
+  }
+}
+
+LRESULT Notify(const NMHDR& header) {
+  if (header.idFrom == kGroupList && (header.code == NM_CLICK || header.code == LVN_ITEMCHANGED)) GroupListClicked();
+  return 0;
+}
 
 LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -28,10 +77,26 @@ LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_GETFONT:  // the font every control of the wizard takes
       return reinterpret_cast<LRESULT>(g_font.Get());
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) PostMessageA(window, WM_CLOSE, 0, 0);
-      else if (LOWORD(wParam) == kNextButton) NextClicked();
-      else if (LOWORD(wParam) == kBackButton) BackClicked();
+      Command(window, LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_NOTIFY:
+      return Notify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) ShowWindow(BackgroundWindow(), SW_HIDE);
+      if ((wParam & 0xFFF0) == SC_RESTORE) {
+        LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+        BringBackBackground(window);
+        return result;
+      }
+      break;
+    case WM_ACTIVATEAPP:
+      if (wParam && !IsWindowVisible(BackgroundWindow())) BringBackBackground(window);
+      break;
+    case WM_CTLCOLORSTATIC:  // the branding text: grey, over the dialog face
+      SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+      if (!IsWindowEnabled(reinterpret_cast<HWND>(lParam)))
+        SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_GRAYTEXT));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -42,94 +107,77 @@ HWND CreateFrame() {
                              ApplicationWindow());
 }
 
-void CreateButtons(HWND window) {
-  g_controls.back = CreateChild(window, "BUTTON", "", WS_VISIBLE | WS_DISABLED | WS_TABSTOP, 249, 327, 75, 23, kBackButton);
-  g_controls.next = CreateChild(window, "BUTTON", "", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 324, 327, 75, 23, kNextButton);
-  g_controls.cancel = CreateChild(window, "BUTTON", "", WS_VISIBLE | WS_TABSTOP, 410, 327, 75, 23, IDCANCEL);
+COLORREF FieldColour(int field) { return ResolveColour(uint32_t(FieldInt(field))); }
+
+// The band of the inner pages: colour field 70, a gradient from field 60
+// when field 66 is set, the header picture at (field 81, field 80) when field
+// 49 is set (its pixel (0, 0) see-through with field 71), and the title and
+// subtitle at the places fields 69, 72, 73 and 78 give.
+HWND CreateHeader(HWND window) {
+  THeaderStyle style;
+  style.bandColour = FieldColour(70);
+  style.gradient = FieldFlag(66);
+  style.gradientStart = FieldColour(60);
+  style.picture = FieldFlag(49);
+  style.transparent = FieldFlag(71);
+  style.picturePlace = POINT{FieldInt(81), FieldInt(80)};
+  style.titlePlace = POINT{FieldInt(69), FieldInt(72)};
+  style.subtitlePlace = POINT{FieldInt(73), FieldInt(78)};
+  const std::string& file = Pictures().headerFile;
+  HWND header = CreateHeaderBand(window, style, std::vector<uint8_t>(file.begin(), file.end()), g_boldFont.Get());
+  ShowWindow(header, SW_HIDE);
+  return header;
 }
 
-// The Progress page: heading, status line and a smooth progress bar.
-void CreateProgressPage(HWND window) {
-  HWND panel = CreateChild(window, "STATIC", "", WS_CLIPCHILDREN, 0, 60, 495, 245);
-  g_controls.progressPanel = panel;
-  g_controls.progressHeading = CreateChild(panel, "STATIC", "", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 22, 16, 452, 57);
-  g_controls.statusLine = CreateChild(panel, "STATIC", "", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 22, 186, 452, 14);
-  g_controls.progressBar = CreateChild(panel, PROGRESS_CLASSA, "", WS_VISIBLE | PBS_SMOOTH, 22, 208, 452, 18);
-}
-
-HWND CreatePanel(HWND window) { return CreateChild(window, "STATIC", "", WS_CLIPCHILDREN | SS_NOTIFY, 0, 60, 495, 245); }
-
-HWND CreateCheckBox(HWND panel, int x, int y, bool checked) {
-  HWND box = CreateChild(panel, "BUTTON", "", BS_AUTOCHECKBOX | WS_TABSTOP, x, y, 400, 17);
-  SendMessageA(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  return box;
-}
-
-// The Start Menu page: instruction, group name, existing groups, and the
-// do-not-create-shortcuts check box.
-void CreateStartMenuPage(HWND window) {
-  HWND panel = CreatePanel(window);
-  g_controls.startMenuPanel = panel;
-  g_controls.startMenuInstruction = CreateChild(panel, "STATIC", "", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 22, 12, 452, 35);
-  g_controls.groupEdit = CreateChild(panel, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 22, 56, 452, 21, 0,
-                                     WS_EX_CLIENTEDGE);
-  g_controls.groupList = CreateChild(panel, WC_LISTVIEWA, "",
-                                     WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL, 22, 80,
-                                     452, 138, 0, WS_EX_CLIENTEDGE);
-  LVCOLUMNA column{};
-  column.mask = LVCF_WIDTH;
-  column.cx = 400;
-  SendMessageA(g_controls.groupList, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-  g_controls.noShortcuts = CreateCheckBox(panel, 22, 224, false);
-  ShowWindow(g_controls.noShortcuts, SW_SHOW);
-}
-
-// The Shortcuts page: instruction and three check boxes, hidden and checked
-// until the script says which it offers.
-void CreateShortcutsPage(HWND window) {
-  HWND panel = CreatePanel(window);
-  g_controls.shortcutsPanel = panel;
-  g_controls.shortcutsInstruction = CreateChild(panel, "STATIC", "", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 112, 16, 360, 72);
-  g_controls.desktopCheck = CreateCheckBox(panel, 22, 128, true);
-  g_controls.startMenuCheck = CreateCheckBox(panel, 22, 152, true);
-  g_controls.quickLaunchCheck = CreateCheckBox(panel, 22, 176, true);
-}
-
-bool Checked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-std::string WindowText(HWND window) {
-  std::string text(size_t(GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(size_t(GetWindowTextA(window, &text[0], int(text.size()))));
-  return text;
+void CreateFrameControls(TWizardControls& c) {
+  c.branding = CreateChild(c.window, "STATIC", "", WS_DISABLED | SS_LEFT | SS_NOPREFIX, 12, 307, 0, 13);
+  c.back = CreateChild(c.window, "BUTTON", "", WS_VISIBLE | WS_DISABLED | WS_TABSTOP, 249, 327, 75, 23, kBackButton);
+  c.next = CreateChild(c.window, "BUTTON", "", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 324, 327, 75, 23, kNextButton);
+  c.cancel = CreateChild(c.window, "BUTTON", "", WS_VISIBLE | WS_TABSTOP, 410, 327, 75, 23, IDCANCEL);
+  c.header = CreateHeader(c.window);
+  c.brandingLine = CreateChild(c.window, "STATIC", "", SS_ETCHEDHORZ, 12, 314, 473, 2);
 }
 
 }  // namespace
 
 HWND WizardWindow() { return g_controls.window; }
 
-TShortcutChoices ReadShortcutChoices() {
-  TShortcutChoices choices;
-  if (!g_controls.window) return choices;
-  choices.noShortcuts = Checked(g_controls.noShortcuts);
-  choices.desktop = Checked(g_controls.desktopCheck);
-  choices.startMenu = Checked(g_controls.startMenuCheck);
-  choices.quickLaunch = Checked(g_controls.quickLaunchCheck);
-  choices.group = WindowText(g_controls.groupEdit);
-  return choices;
-}
+TWizardControls& WizardControls() { return g_controls; }
 
-const TWizardControls& WizardControls() { return g_controls; }
+HWND PanelOfPage(int page) {
+  const TWizardControls& c = g_controls;
+  switch (page) {
+    case kPageWelcome:
+    case kPageFinish:
+      return c.welcomePanel;
+    case kPageLicence:
+      return c.licencePanel;
+    case kPageInformation:
+      return c.informationPanel;
+    case kPageDestination:
+      return c.destinationPanel;
+    case kPageStartMenu:
+      return c.startMenuPanel;
+    case kPageShortcuts:
+      return c.shortcutsPanel;
+    case kPageReady:
+      return c.readyPanel;
+    case kPageProgress:
+      return c.progressPanel;
+  }
+  return nullptr;
+}
 
 void CreateWizardWindow() {
   INITCOMMONCONTROLSEX common = {sizeof common, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&common);
   g_font = CreatePixelFont("Tahoma", 11);
-  HWND window = CreateFrame();
-  g_controls.window = window;
-  CreateButtons(window);
-  CreateStartMenuPage(window);
-  CreateShortcutsPage(window);
-  CreateProgressPage(window);
+  g_boldFont = CreatePixelFont("Tahoma", 11, FW_BOLD);
+  g_controls = TWizardControls();
+  g_controls.window = CreateFrame();
+  CreateFrameControls(g_controls);
+  CreatePages(g_controls);
+  SetForegroundTarget(g_controls.window);
 }
 
 void BuildWizard() {

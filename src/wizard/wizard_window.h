@@ -1,28 +1,48 @@
-// The wizard window: the common frame (Back, Next, Cancel) and the page
-// panels. It exists from its construction until the process ends.
+// The wizard window: the common frame (header band, branding, Back, Next,
+// Cancel) and one panel per page, of which one is visible at a time. It
+// exists from its construction until the process ends.
 #pragma once
 #include <windows.h>
 
-#include "engine/shortcut_path.h"
+enum TWizardControlId {
+  kBackButton = 10,
+  kNextButton = 11,
+  kBrowseButton = 20,
+  kFolderEdit = 21,
+  kGroupEdit = 22,
+  kGroupList = 23,
+  kNoShortcutsBox = 24,
+};
 
 struct TWizardControls {
   HWND window = nullptr;
+  // The frame.
+  HWND header = nullptr;  // the band of the inner pages, with its title and subtitle
+  HWND branding = nullptr, brandingLine = nullptr;
   HWND back = nullptr, next = nullptr, cancel = nullptr;
-  HWND progressPanel = nullptr;
-  HWND progressHeading = nullptr, statusLine = nullptr, progressBar = nullptr;
-  HWND startMenuPanel = nullptr;
-  HWND startMenuInstruction = nullptr, groupEdit = nullptr, groupList = nullptr, noShortcuts = nullptr;
-  HWND shortcutsPanel = nullptr;
-  HWND shortcutsInstruction = nullptr, desktopCheck = nullptr, startMenuCheck = nullptr, quickLaunchCheck = nullptr;
+  // Welcome and Finish share the welcome panel.
+  HWND welcomePanel = nullptr, sidePicture = nullptr, welcomeTitle = nullptr, welcomeText = nullptr;
+  HWND launchBox = nullptr, readmeBox = nullptr, websiteBox = nullptr, restartNow = nullptr, restartLater = nullptr;
+  // The inner pages, each on a panel of its own.
+  HWND licencePanel = nullptr, licenceInstruction = nullptr, licenceViewer = nullptr;
+  HWND informationPanel = nullptr, informationInstruction = nullptr, informationViewer = nullptr;
+  HWND destinationPanel = nullptr, destinationInstruction = nullptr, destinationPicture = nullptr;
+  HWND folderFrame = nullptr, folderFrameBox = nullptr, folderEdit = nullptr, browse = nullptr;
+  HWND startMenuPanel = nullptr, startMenuInstruction = nullptr, groupEdit = nullptr, groupList = nullptr;
+  HWND noShortcuts = nullptr;
+  HWND shortcutsPanel = nullptr, shortcutsInstruction = nullptr, shortcutsPicture = nullptr;
+  HWND desktopCheck = nullptr, startMenuCheck = nullptr, quickLaunchCheck = nullptr;
+  HWND readyPanel = nullptr, readyInstruction = nullptr, summaryViewer = nullptr;
+  HWND progressPanel = nullptr, progressHeading = nullptr, statusLine = nullptr, progressBar = nullptr;
 };
 
 // Null until the wizard is built.
 HWND WizardWindow();
-const TWizardControls& WizardControls();
-// Creates the window and its controls, centred on the screen, hidden.
+TWizardControls& WizardControls();
+// The panel that shows a page (0 to 9); null for 10.
+HWND PanelOfPage(int page);
+// Creates the window and every control, centred on the screen, hidden.
 void CreateWizardWindow();
 // CreateWizardWindow, then the page sequence (which, in silent mode, runs
 // the installation).
 void BuildWizard();
-// The Start Menu and Shortcuts pages' choices as their controls hold them now.
-TShortcutChoices ReadShortcutChoices();

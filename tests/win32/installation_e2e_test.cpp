@@ -19,7 +19,6 @@ TScriptBuilder InstallScript() {
   script.SetField(34, "1");
   script.SetField(58, kTarget);
   script.SetField(48, "40");
-  for (int page : {111, 30, 84, 112, 113, 114, 115, 116}) script.SetField(page, "0");
   script.AddLanguage("English", "1033", "", "", MessagesOf("English"));
   return script;
 }

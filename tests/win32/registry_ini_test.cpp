@@ -298,7 +298,6 @@ TEST_F(RegistryIni, ASilentSetupWritesItsRegistryValuesAndIniEntries) {
   script.SetField(58, target);
   script.SetField(48, "10");
   script.SetField(56, "0");
-  for (int page : {111, 30, 84, 112, 113, 114, 115, 116}) script.SetField(page, "0");
   script.AddLanguage("English", "1033", "", "", MessagesOf("English"));
   script.AddRecord(kSectionRegistry, {"1", kKey, "InstallPath", "@$&%04", "0", "1", "1"});
   script.AddRecord(kSectionRegistry, {"2", kKey, "Version", "42", "2", "1", "0"});

@@ -19,7 +19,6 @@ TRun Install(const char* name, const char* writeInfo, const char* trailer, bool 
   TScriptBuilder script = PermissiveScript();
   script.SetField(34, "1");
   script.SetField(58, kTarget);
-  for (int page : {111, 30, 84, 112, 113, 114, 115, 116}) script.SetField(page, "0");
   script.SetField(56, writeInfo);
   script.SetField(49, trailer);
   script.SetField(91, "@$&%04\\uninstall.exe");

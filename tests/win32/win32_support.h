@@ -84,11 +84,14 @@ inline int RunProgram(const std::string& program, const std::string& arguments, 
 #include "mksetup/script_builder.h"
 
 // A script that passes every start-up check: every OS class, no
-// administrator or .NET requirement, no program to close, not silent.
+// administrator or .NET requirement, no program to close, not silent, and
+// no start-up notice (an empty field 41 is a set flag: an empty notice),
+// and no page before the Progress page or after it.
 inline TScriptBuilder PermissiveScript() {
   TScriptBuilder script;
   for (auto [field, value] : std::initializer_list<std::pair<int, const char*>>{
-           {1, "0"}, {2, "0"}, {61, "511"}, {99, "0"}, {100, "0"}, {103, "0"}, {110, "0"}})
+           {1, "0"}, {2, "0"}, {61, "511"}, {99, "0"}, {100, "0"}, {103, "0"}, {110, "0"}, {41, "0"},
+           {111, "0"}, {30, "0"}, {84, "0"}, {112, "0"}, {113, "0"}, {114, "0"}, {115, "0"}, {116, "0"}})
     script.SetField(field, value);
   return script;
 }

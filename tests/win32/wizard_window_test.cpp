@@ -1,20 +1,15 @@
-// The wizard window's frame and the controls the installation uses.
+// The wizard window's frame and pages as they are built, before any page
+// shows: sizes, places, initial states and the font.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "toolkit/controls.h"
 #include "wizard/wizard_window.h"
 
 namespace {
 
-RECT InParent(HWND control) {
-  RECT r;
-  GetWindowRect(control, &r);
-  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 void ExpectAt(HWND control, int x, int y, int width, int height) {
-  RECT r = InParent(control);
+  RECT r = RectInParent(control);
   EXPECT_EQ(r.left, x);
   EXPECT_EQ(r.top, y);
   EXPECT_EQ(r.right - r.left, width);
@@ -23,7 +18,7 @@ void ExpectAt(HWND control, int x, int y, int width, int height) {
 
 }  // namespace
 
-TEST(WizardWindow, FrameButtonsAndPagesStandWhereTheLayoutPutsThem) {
+TEST(WizardWindow, FrameAndPagesStandWhereTheLayoutPutsThem) {
   if (!WizardWindow()) CreateWizardWindow();
   const TWizardControls& c = WizardControls();
   RECT client;
@@ -33,22 +28,37 @@ TEST(WizardWindow, FrameButtonsAndPagesStandWhereTheLayoutPutsThem) {
   EXPECT_FALSE(GetWindowLongA(c.window, GWL_STYLE) & (WS_MAXIMIZEBOX | WS_THICKFRAME)) << "fixed size";
   EXPECT_FALSE(IsWindowVisible(c.window)) << "hidden until the pages are built";
 
-  ExpectAt(c.back, 249, 327, 75, 23);
-  ExpectAt(c.next, 324, 327, 75, 23);
-  ExpectAt(c.cancel, 410, 327, 75, 23);
+  struct TPlace {
+    HWND control;
+    int x, y, width, height;
+  };
+  for (const TPlace& p : std::initializer_list<TPlace>{
+           {c.back, 249, 327, 75, 23},          {c.next, 324, 327, 75, 23},
+           {c.cancel, 410, 327, 75, 23},        {c.header, 0, 0, 497, 60},
+           {c.welcomePanel, 0, 0, 497, 316},
+           {c.sidePicture, 0, 0, 164, 314},     {c.welcomeTitle, 176, 16, 300, 56},
+           {c.welcomeText, 176, 80, 300, 210},  {c.licenceViewer, 22, 56, 452, 178},
+           {c.destinationPicture, 32, 32, 48, 48}, {c.groupList, 22, 80, 452, 138},
+           {c.shortcutsPicture, 32, 32, 48, 48}, {c.summaryViewer, 22, 56, 452, 178},
+           {c.statusLine, 22, 186, 452, 14},    {c.progressBar, 22, 208, 452, 18},
+       })
+    ExpectAt(p.control, p.x, p.y, p.width, p.height);
+  for (HWND panel : {c.licencePanel, c.informationPanel, c.destinationPanel, c.startMenuPanel, c.shortcutsPanel,
+                     c.readyPanel, c.progressPanel}) {
+    ExpectAt(panel, 0, 60, 495, 245);
+    EXPECT_FALSE(IsWindowVisible(panel));
+  }
+  EXPECT_EQ(RectInParent(c.branding).left, 12);
+  EXPECT_EQ(RectInParent(c.branding).top, 307);
   EXPECT_FALSE(IsWindowEnabled(c.back));
-  for (HWND panel : {c.progressPanel, c.startMenuPanel, c.shortcutsPanel}) ExpectAt(panel, 0, 60, 495, 245);
-  ExpectAt(c.statusLine, 22, 186, 452, 14);
-  ExpectAt(c.progressBar, 22, 208, 452, 18);
-  ExpectAt(c.groupList, 22, 80, 452, 138);
-  EXPECT_EQ(InParent(c.desktopCheck).top, 128);
-  EXPECT_EQ(InParent(c.quickLaunchCheck).top, 176);
-  for (HWND box : {c.desktopCheck, c.startMenuCheck, c.quickLaunchCheck})
-    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED) << "the shortcut boxes start checked";
-  EXPECT_EQ(SendMessageA(c.noShortcuts, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_FALSE(IsWindowEnabled(c.branding)) << "the branding is drawn in the disabled style";
+  for (HWND box : {c.desktopCheck, c.startMenuCheck, c.quickLaunchCheck, c.restartNow})
+    EXPECT_TRUE(IsChecked(box)) << "the shortcut boxes and restart-now start selected";
+  for (HWND box : {c.noShortcuts, c.launchBox, c.readmeBox, c.websiteBox, c.restartLater}) EXPECT_FALSE(IsChecked(box));
+  EXPECT_FALSE(GetWindowLongA(c.licenceViewer, GWL_STYLE) & WS_TABSTOP);
 
-  // Every control speaks Tahoma at 11 pixels.
-  for (HWND control : {c.next, c.statusLine, c.groupEdit, c.desktopCheck}) {
+  // Every control speaks Tahoma at 11 pixels, but the welcome title.
+  for (HWND control : {c.next, c.statusLine, c.groupEdit, c.desktopCheck, c.folderEdit}) {
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
     ASSERT_TRUE(font);
     LOGFONTA face{};
@@ -56,4 +66,9 @@ TEST(WizardWindow, FrameButtonsAndPagesStandWhereTheLayoutPutsThem) {
     EXPECT_STREQ(face.lfFaceName, "Tahoma");
     EXPECT_EQ(face.lfHeight, -11);
   }
+  LOGFONTA title{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(c.welcomeTitle, WM_GETFONT, 0, 0)), sizeof title, &title);
+  EXPECT_STREQ(title.lfFaceName, "Verdana");
+  EXPECT_EQ(title.lfHeight, 19);
+  EXPECT_EQ(title.lfWeight, FW_BOLD);
 }

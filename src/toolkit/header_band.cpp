@@ -1,4 +1,4 @@
-#include "uninstaller/header_band.h"
+#include "toolkit/header_band.h"
 
 #include "archive/script_text.h"
 #include "toolkit/bitmap.h"
@@ -8,7 +8,7 @@
 
 namespace {
 
-const char kClassName[] = "VelmoraUninstallerHeader";
+const char kClassName[] = "VelmoraHeaderBand";
 const int kWidth = 497, kHeight = 60, kPictureHeight = 58, kGradientWidth = 170;
 enum { kTitle = 1, kSubtitle = 2 };
 

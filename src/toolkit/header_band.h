@@ -1,4 +1,4 @@
-// The band at the top of the uninstall window, in the setup's style: the
+// The band at the top of the wizard and the uninstall window: the
 // band colour, an optional gradient at its left, the setup's header picture,
 // an etched lower edge, and the title and subtitle drawn over them.
 #pragma once

@@ -1,0 +1,2 @@
+#include "lang/finish_actions.h"
+void RunFinishActions(const TFinishChoices&) {}

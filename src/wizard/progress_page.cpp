@@ -1,0 +1,48 @@
+#include "wizard/progress_page.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "engine/installation.h"
+#include "lang/path_constants.h"
+#include "toolkit/controls.h"
+#include "wizard/navigation.h"
+#include "wizard/wizard_window.h"
+
+namespace {
+
+class TProgressPage : public TProgressSink {
+public:
+  void ShowStatus(const std::string& text) override {
+    HWND status = WizardControls().statusLine;
+    SetWindowTextA(status, text.c_str());
+    UpdateWindow(status);
+  }
+  void ShowProgress(int32_t position, int32_t maximum) override {
+    HWND bar = WizardControls().progressBar;
+    SendMessageA(bar, PBM_SETRANGE32, 0, LPARAM(maximum));
+    SendMessageA(bar, PBM_SETPOS, WPARAM(position), 0);
+  }
+  HWND DialogOwner() const override { return WizardWindow(); }
+};
+
+TInstallChoices ChoicesOnPages() {
+  const TWizardControls& c = WizardControls();
+  TInstallChoices choices;
+  choices.installationFolder = PathState().installationFolder;
+  choices.shortcuts.noShortcuts = IsChecked(c.noShortcuts);
+  choices.shortcuts.desktop = IsChecked(c.desktopCheck);
+  choices.shortcuts.startMenu = IsChecked(c.startMenuCheck);
+  choices.shortcuts.quickLaunch = IsChecked(c.quickLaunchCheck);
+  choices.shortcuts.group = WindowText(c.groupEdit);
+  return choices;
+}
+
+}  // namespace
+
+void InstallFromWizard() {
+  TProgressPage page;
+  Navigation().installing = true;
+  RunInstallation(ChoicesOnPages(), page);
+  Navigation().installing = false;
+}

@@ -1,0 +1,8 @@
+// The installation as the wizard runs it: the Progress page's status line
+// and bar as the engine's progress sink, and the user's choices read from
+// the pages.
+#pragma once
+
+// Runs the installation with the choices on the pages; returns when it is
+// done. Close requests meanwhile wait for the next record boundary.
+void InstallFromWizard();

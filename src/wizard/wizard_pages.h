@@ -1,0 +1,12 @@
+// The controls of every page, at their places, in their initial states.
+#pragma once
+#include "wizard/wizard_window.h"
+
+// The welcome panel (Welcome and Finish) and the inner page panels.
+void CreatePages(TWizardControls& c);
+// The Finish page's boxes stand in rows without gaps; the Shortcuts page's
+// boxes likewise.
+void CompactFinishBoxes(TWizardControls& c);
+void CompactShortcutBoxes(TWizardControls& c);
+// Fills the group list with the sub-folders of the Start Menu programs folder.
+void FillGroupList(HWND list);

@@ -1,0 +1,316 @@
+// The interactive wizard of the real setup.exe, driven as a person would:
+// every page with its texts, controls and places, Next and Back, the checks
+// of the Destination and Start Menu pages, the summary, closing, and the
+// installation with the user's choices.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "lang/folders.h"
+#include "setup_runner.h"
+#include "startup/temp_folder.h"
+#include "wizard_support.h"
+
+namespace {
+
+using namespace wizard;
+
+const char kDefault[] = "C:\\velmora-tests\\wizard-default";
+const char kChosen[] = "C:\\velmora-tests\\wizard-chosen";
+const COLORREF kBlue = RGB(0, 0, 255), kWhite = RGB(255, 255, 255), kGreen = RGB(0, 160, 0);
+
+struct TRect {
+  int x, y, width, height;
+};
+
+void ExpectRect(HWND control, TRect expected, const char* what) {
+  RECT r = ui::Geometry(control);
+  EXPECT_EQ(r.left, expected.x) << what;
+  EXPECT_EQ(r.top, expected.y) << what;
+  if (expected.width >= 0) {
+    EXPECT_EQ(r.right - r.left, expected.width) << what;
+  }
+  if (expected.height >= 0) {
+    EXPECT_EQ(r.bottom - r.top, expected.height) << what;
+  }
+}
+
+// A 40 x 20 picture: the left half in the colour of its pixel (0, 0), which
+// is to be see-through, the right half green.
+TBytes KeyedPicture() {
+  TBytes bytes = MakeBitmapFile(40, 20, 255, 0, 255);  // magenta
+  const uint32_t offset = 54, stride = 120;
+  for (uint32_t y = 0; y < 20; ++y)
+    for (uint32_t x = 20; x < 40; ++x) {
+      uint8_t* p = bytes.data() + offset + y * stride + x * 3;
+      p[0] = 0, p[1] = 160, p[2] = 0;
+    }
+  return bytes;
+}
+
+const char kLicence[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 VELMORA TEST LICENCE\\par Second line\\par}";
+
+TScriptBuilder WizardScript() {
+  TScriptBuilder s = PermissiveScript();
+  s.SetField(65, "Velmora Wizard Test");
+  s.SetField(27, "Velmora Branding");
+  for (int page : {111, 30, 84, 112, 113, 114, 115, 116, 86, 22, 88, 89, 90}) s.SetField(page, "1");
+  // An empty flag reads as set: every flag the walk relies on is given.
+  for (int flag : {63, 76, 109, 39, 36, 52, 41, 44, 38, 77}) s.SetField(flag, "0");
+  s.SetField(58, kDefault);
+  s.SetField(53, "Product");
+  s.SetField(23, "1000");
+  s.SetField(106, "Velmora Group");
+  s.SetField(79, "1");
+  s.SetField(46, "1");
+  s.SetField(47, "@$&%04\\readme.txt");
+  // The header band: white, a gradient from blue, a see-through picture.
+  s.SetField(70, "16777215");
+  s.SetField(66, "1");
+  s.SetField(60, "16711680");
+  s.SetField(49, "1");
+  s.SetField(71, "1");
+  s.SetField(81, "300");
+  s.SetField(80, "10");
+  s.SetField(69, "171");
+  s.SetField(72, "8");
+  s.SetField(73, "178");
+  s.SetField(78, "26");
+  s.AddLanguage("English", "1033", "", "", MessagesOf("W"));
+  return s;
+}
+
+std::string BuildWizardSetup(const std::string& name, TScriptBuilder script) {
+  script.AddRecord(kSectionFiles, {"@$&%04\\readme.txt", "1", "133000000000000000", "0", "32"});
+  script.AddRecord(kSectionFiles, {"@$&%04\\data.bin", "1", "133000000000000000", "0", "32"});
+  script.AddRecord(kSectionShortcuts, {"0", "Tool.lnk", "@$&%04\\data.bin", "", "", "", "", ""});
+  script.AddRecord(kSectionShortcuts, {"1", "Velmora Wizard Tool.lnk", "@$&%04\\data.bin", "", "", "", "", ""});
+  script.SetField(48, "8");
+  TArchiveInput input = SetupWith(script, {{4, KeyedPicture()},
+                                           {15, TBytes(kLicence, kLicence + sizeof kLicence - 1)},
+                                           {16, TBytes(kLicence, kLicence + sizeof kLicence - 1)}});
+  input.files = {TBytes(300, 'r'), TBytes(5000, 'd')};
+  return WriteSetup(FreshFolder(name), BuildSetupImage(input).executable);
+}
+
+std::string Programs() { return FolderForCode(8); }
+
+void RemoveInstalled() {
+  for (const char* folder : {kDefault, kChosen}) {
+    for (const char* file : {"\\readme.txt", "\\data.bin"}) DeleteFileA((std::string(folder) + file).c_str());
+    RemoveDirectoryA(folder);
+  }
+  DeleteFileA((Programs() + "\\Velmora Existing\\Velmora Group\\Tool.lnk").c_str());
+  RemoveDirectoryA((Programs() + "\\Velmora Existing\\Velmora Group").c_str());
+  DeleteFileA((FolderForCode(6) + "\\Velmora Wizard Tool.lnk").c_str());
+}
+
+// The sub-folders of the programs folder, as the group list shows them.
+std::vector<std::string> ProgramGroups() {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((Programs() + "\\*.*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = entry.cFileName;
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+  return names;
+}
+
+class Wizard : public ::testing::Test {
+protected:
+  void SetUp() override {
+    RemoveInstalled();
+    CreateDirectoryA((Programs() + "\\Velmora Existing").c_str(), nullptr);
+  }
+  void TearDown() override {
+    RemoveInstalled();
+    RemoveDirectoryA((Programs() + "\\Velmora Existing").c_str());
+    DeleteTemporaryFiles(1);
+  }
+};
+
+void ExpectInnerFrame(HWND wizard, const std::string& title, const std::string& subtitle, const std::string& next) {
+  TButtons b = Buttons(wizard);
+  EXPECT_EQ(HeaderTitle(wizard), title);
+  EXPECT_EQ(HeaderSubtitle(wizard), subtitle);
+  EXPECT_EQ(ui::Text(b.next), next) << title;
+  EXPECT_TRUE(ui::IsVisible(b.back) && ui::IsEnabled(b.back)) << title;
+  EXPECT_TRUE(ui::IsVisible(Header(wizard))) << title;
+  ExpectRect(VisiblePanel(wizard), {0, 60, 495, 245}, "inner page panel");
+}
+
+}  // namespace
+
+TEST_F(Wizard, AFullWalkFromWelcomeToFinishInstallsWhatTheUserChose) {
+  const std::string setup = BuildWizardSetup("wizard-walk", WizardScript());
+  auto process = ui::TProcess::Start(setup, "");
+  HWND wizard = WaitForWizard(*process);
+  ASSERT_TRUE(wizard);
+  TButtons b = Buttons(wizard);
+
+  // Welcome: the frame, no header, no Back, the texts moved left (no side picture).
+  RECT client;
+  GetClientRect(wizard, &client);
+  EXPECT_EQ(client.right, 495);
+  EXPECT_EQ(client.bottom, 359);
+  EXPECT_EQ(ui::Text(wizard), "Velmora Wizard Test");
+  ExpectRect(b.next, {324, 327, 75, 23}, "Next");
+  ExpectRect(b.cancel, {410, 327, 75, 23}, "Cancel");
+  ExpectRect(b.back, {249, 327, 75, 23}, "Back");
+  EXPECT_EQ(ui::Text(b.next), "W23");
+  EXPECT_EQ(ui::Text(b.cancel), "W25");
+  EXPECT_FALSE(ui::IsVisible(b.back));
+  EXPECT_FALSE(ui::IsVisible(Header(wizard)));
+  HWND welcome = VisiblePanel(wizard);
+  ExpectRect(welcome, {0, 0, 497, 316}, "welcome panel");
+  HWND welcomeTitle = ui::FindChild(welcome, "Static", "W1");
+  ASSERT_TRUE(welcomeTitle);
+  ExpectRect(welcomeTitle, {20, 16, 400, 56}, "welcome title without a side picture");
+  ExpectRect(ui::FindChild(welcome, "Static", "W2"), {20, 80, 400, 210}, "welcome text");
+
+  // Licence: the header band with its gradient and see-through picture, the branding.
+  ASSERT_TRUE(Next(wizard));
+  ExpectInnerFrame(wizard, "W9", "W10", "W22");
+  HWND header = Header(wizard);
+  ExpectRect(header, {0, 0, 497, 60}, "header band");
+  ExpectRect(GetDlgItem(header, 1), {171, 8, 302, 14}, "header title");
+  ExpectRect(GetDlgItem(header, 2), {178, 26, 297, 26}, "header subtitle");
+  HWND branding = ui::FindChild(wizard, "Static", "Velmora Branding");
+  ASSERT_TRUE(branding);
+  EXPECT_TRUE(ui::IsVisible(branding));
+  EXPECT_FALSE(ui::IsEnabled(branding)) << "drawn in the disabled style";
+  RECT brandingRect = ui::Geometry(branding);
+  EXPECT_EQ(brandingRect.left, 12);
+  EXPECT_EQ(brandingRect.top, 307);
+  Sleep(300);  // let the band paint
+  for (int x : {0, 17, 85, 120, 169}) {
+    const int channel = 0 + (255 - 0) * x / 170;  // from blue (0, 0, 255) towards white
+    EXPECT_EQ(ClientPixel(wizard, x, 4), RGB(channel, channel, 255)) << "gradient column " << x;
+    EXPECT_EQ(ClientPixel(wizard, x, 50), RGB(channel, channel, 255)) << "gradient column " << x << ", second tile";
+  }
+  EXPECT_EQ(ClientPixel(wizard, 200, 4), kWhite) << "the band beyond the gradient";
+  EXPECT_EQ(ClientPixel(wizard, 305, 15), kWhite) << "the picture's key colour is see-through";
+  EXPECT_EQ(ClientPixel(wizard, 335, 15), kGreen) << "the rest of the picture is drawn";
+  EXPECT_EQ(ClientPixel(wizard, 100, 58), GetSysColor(COLOR_APPWORKSPACE)) << "the etched edge, dark line";
+  EXPECT_EQ(ClientPixel(wizard, 100, 59), kWhite) << "the etched edge, light line";
+  HWND licence = VisiblePanel(wizard);
+  EXPECT_TRUE(ui::FindChild(licence, "Static", "W18"));
+  HWND viewer = ui::FindChild(licence, "RichEdit50W");
+  ASSERT_TRUE(viewer);
+  ExpectRect(viewer, {22, 56, 452, 178}, "licence viewer");
+  EXPECT_NE(ui::Text(viewer).find("VELMORA TEST LICENCE"), std::string::npos) << ui::Text(viewer);
+  EXPECT_TRUE(GetWindowLongA(viewer, GWL_STYLE) & ES_READONLY);
+  EXPECT_FALSE(GetWindowLongA(viewer, GWL_STYLE) & WS_TABSTOP);
+
+  ASSERT_TRUE(Next(wizard));
+  ExpectInnerFrame(wizard, "W34", "W82", "W23");
+
+  // Destination: the default folder; a missing drive disables Next.
+  ASSERT_TRUE(Next(wizard));
+  ExpectInnerFrame(wizard, "W11", "W12", "W23");
+  HWND destination = VisiblePanel(wizard);
+  HWND frame = ui::FindChild(destination, "Button", "W29");
+  ASSERT_TRUE(frame);
+  HWND folder = ui::FindChild(destination, "Edit");
+  HWND browse = ui::FindChild(destination, "Button", "W27");
+  ASSERT_TRUE(folder && browse);
+  ExpectRect(GetParent(frame), {22, 128, 452, 59}, "folder frame");
+  ExpectRect(folder, {16, 22, 329, -1}, "folder box in its frame");
+  ExpectRect(browse, {360, 21, 75, 23}, "Browse in its frame");
+  EXPECT_EQ(ui::Text(folder), kDefault);
+  ui::TypeText(folder, "Q:\\nowhere");
+  EXPECT_TRUE(WaitUntil([&] { return !ui::IsEnabled(b.next); })) << "no drive Q:";
+  ui::TypeText(folder, "C:");
+  EXPECT_TRUE(WaitUntil([&] { return !ui::IsEnabled(b.next); })) << "two characters are too few";
+  ui::TypeText(folder, kChosen);
+  EXPECT_TRUE(WaitUntil([&] { return ui::IsEnabled(b.next); }));
+
+  // Start Menu: the group list, a group picked from it, the no-shortcuts box.
+  ASSERT_TRUE(Next(wizard));
+  ExpectInnerFrame(wizard, "W14", "W13", "W23");
+  HWND startMenu = VisiblePanel(wizard);
+  HWND group = ui::FindChild(startMenu, "Edit");
+  HWND list = ui::FindChild(startMenu, "SysListView32");
+  HWND noShortcuts = ui::FindChild(startMenu, "Button", "W28");
+  ASSERT_TRUE(group && list && noShortcuts);
+  ExpectRect(list, {22, 80, 452, 138}, "group list");
+  EXPECT_EQ(ui::Geometry(noShortcuts).top, 224);
+  EXPECT_EQ(ui::Text(group), "Velmora Group");
+  const std::vector<std::string> groups = ProgramGroups();
+  EXPECT_EQ(int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)), int(groups.size()));
+  const auto existing = std::find(groups.begin(), groups.end(), "Velmora Existing");
+  ASSERT_NE(existing, groups.end());
+  ui::PressKey(list, VK_HOME);
+  for (auto it = groups.begin(); it != existing; ++it) ui::PressKey(list, VK_DOWN);
+  EXPECT_TRUE(WaitUntil([&] { return ui::Text(group) == "Velmora Existing\\Velmora Group"; })) << ui::Text(group);
+  ui::TypeText(group, "");
+  EXPECT_TRUE(WaitUntil([&] { return !ui::IsEnabled(b.next); })) << "an empty group name";
+  ui::Click(noShortcuts);
+  EXPECT_TRUE(WaitUntil([&] { return !ui::IsEnabled(list) && !ui::IsEnabled(group); }));
+  EXPECT_FALSE(ui::IsEnabled(b.next)) << "the box leaves Next as it was";
+  ui::Click(noShortcuts);
+  EXPECT_TRUE(WaitUntil([&] { return ui::IsEnabled(list) && ui::IsEnabled(group); }));
+  ui::TypeText(group, "Velmora Existing\\Velmora Group");
+  EXPECT_TRUE(WaitUntil([&] { return ui::IsEnabled(b.next); }));
+
+  // Shortcuts: the boxes without gaps; the desktop one unticked.
+  ASSERT_TRUE(Next(wizard));
+  ExpectInnerFrame(wizard, "W14", "W15", "W23");
+  HWND shortcuts = VisiblePanel(wizard);
+  HWND desktop = ui::FindChild(shortcuts, "Button", "W31");
+  HWND menu = ui::FindChild(shortcuts, "Button", "W32");
+  HWND quick = ui::FindChild(shortcuts, "Button", "W33");
+  ASSERT_TRUE(desktop && menu && quick);
+  const bool quickLaunch = !FolderForCode(7).empty();
+  EXPECT_EQ(ui::IsVisible(quick), quickLaunch) << "Quick Launch only where that folder exists";
+  EXPECT_EQ(ui::Geometry(desktop).top, 128);
+  EXPECT_EQ(ui::Geometry(menu).top, 152);
+  EXPECT_EQ(ui::Geometry(quick).top, 176);
+  for (HWND box : {desktop, menu, quick}) EXPECT_TRUE(ui::IsChecked(box));
+  ui::Click(desktop);
+  EXPECT_TRUE(WaitUntil([&] { return !ui::IsChecked(desktop); }));
+
+  // Ready: the summary, byte for byte, and the install caption.
+  ASSERT_TRUE(Next(wizard));
+  ExpectInnerFrame(wizard, "W16", "W62", "W26");
+  HWND summary = ui::FindChild(VisiblePanel(wizard), "RichEdit50W");
+  ASSERT_TRUE(summary);
+  std::string expected = std::string("W43    ") + kChosen + "\r\n\r\nW44    Velmora Existing\\Velmora Group\r\n\r\nW45    W32\r\n";
+  if (quickLaunch) expected += "    W33";
+  EXPECT_EQ(ui::Text(summary), expected);
+
+  // Progress, then Finish: its read-me box, Cancel disabled, Back hidden.
+  ui::Click(b.next);
+  ASSERT_TRUE(WaitUntil([&] { return ui::Text(b.next) == "W41"; }, 60000));
+  HWND finish = VisiblePanel(wizard);
+  EXPECT_EQ(finish, welcome);
+  EXPECT_TRUE(ui::FindChild(finish, "Static", "W6"));
+  WaitUntil([&] { return ui::FindChild(finish, "Static", "W7") != nullptr; });
+  HWND finishText = ui::FindChild(finish, "Static", "W7");
+  ASSERT_TRUE(finishText);
+  EXPECT_EQ(ui::Geometry(finishText).bottom - ui::Geometry(finishText).top, 65);
+  HWND readme = ui::FindChild(finish, "Button", "W21");
+  ASSERT_TRUE(readme);
+  EXPECT_TRUE(ui::IsVisible(readme) && ui::IsChecked(readme));
+  EXPECT_EQ(ui::Geometry(readme).top, 152) << "the read-me box takes the launch box's row";
+  EXPECT_FALSE(ui::IsVisible(ui::FindChild(finish, "Button", "W20")));
+  EXPECT_FALSE(ui::IsEnabled(b.cancel));
+  EXPECT_FALSE(ui::IsVisible(b.back));
+  EXPECT_FALSE(ui::IsVisible(Header(wizard)));
+  ui::Click(readme);
+  EXPECT_TRUE(WaitUntil([&] { return !ui::IsChecked(readme); }));
+  ui::Click(b.next);
+  EXPECT_EQ(process->WaitForExit(30000), 0);
+
+  EXPECT_EQ(ReadWholeFile(std::string(kChosen) + "\\data.bin"), TBytes(5000, 'd')) << "installed where the user chose";
+  EXPECT_FALSE(FileExists(std::string(kDefault) + "\\data.bin"));
+  EXPECT_TRUE(FileExists(Programs() + "\\Velmora Existing\\Velmora Group\\Tool.lnk")) << "in the chosen group";
+  EXPECT_FALSE(FileExists(FolderForCode(6) + "\\Velmora Wizard Tool.lnk")) << "the desktop box was unticked";
+  EXPECT_FALSE(FileExists(TemporaryFolder()));
+}
