@@ -4,6 +4,7 @@
 
 #include "archive/setup_script.h"
 #include "startup/application_window.h"
+#include "startup/background_window.h"
 #include "startup/command_line.h"
 #include "startup/dll_hardening.h"
 #include "startup/exit_codes.h"
@@ -28,6 +29,7 @@ int ProgramEntry() {
   HardenDllSearch();
   SetMessagePump(PumpWindowMessages);
   ApplicationWindow();
+  CreateBackgroundWindow();
   TStartupResult startup = RunStartupDriver();
   if (startup.ended) return startup.exitCode;
   BuildWizard();  // in silent mode this runs the whole installation

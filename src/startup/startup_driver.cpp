@@ -8,6 +8,7 @@
 #include "lang/registry_text.h"
 #include "lang/select_language.h"
 #include "startup/application_window.h"
+#include "startup/background_window.h"
 #include "startup/command_line.h"
 #include "startup/corrupted_setup.h"
 #include "startup/environment_checks.h"
@@ -62,6 +63,6 @@ TStartupResult RunStartupDriver() {
     return {true, kExitUserCancelled};
   }
   if (!RunEnvironmentChecks()) return {true, kExitRefused};
-  // The background window takes its place here when it is built.
+  SetUpBackgroundWindow();
   return {};
 }
