@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The restart the finish actions request, seen from outside and without
+# restarting anything. Wine's ExitWindowsEx starts system32\wineboot.exe
+# with arguments that carry the flags (EWX_FORCE: "--kill"; otherwise
+# "--end-session", plus "--force" for EWX_FORCEIFHUNG). In a prefix of its
+# own that wineboot.exe is start_recorder, which logs its command line.
+# Wine reports the Windows version the prefix sets for restart_probe.exe,
+# which gives the OS classes.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$root/build/$("$root/scripts/wine-build")}
+work="$build/restart-check"
+[ -d "$root/.cache/wine-bin" ] && export PATH="$root/.cache/wine-bin:$PATH"
+export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all
+rm -rf "$work" && mkdir -p "$work"
+cp -a "$root/.cache/wineprefix" "$WINEPREFIX"
+# Any update of the copied prefix runs with the real wineboot, before the swap.
+WINEDLLOVERRIDES="mscoree=;mshtml=" wine cmd.exe /c exit >/dev/null 2>&1 || true
+wineserver -w
+# The recorder in place of the built-in program, which Wine would still
+# prefer without the override (syswow64 is what 32-bit callers see in a
+# 64-bit prefix).
+export WINEDLLOVERRIDES="mscoree=;mshtml=;wineboot.exe=n"
+system="$WINEPREFIX/drive_c/windows"
+for folder in system32 syswow64; do
+  if [ -d "$system/$folder" ]; then cp "$build/bin/start_recorder.exe" "$system/$folder/wineboot.exe"; fi
+done
+app_key='HKCU\Software\Wine\AppDefaults\restart_probe.exe'
+
+failures=0
+# Windows version (OS class), field 52, restart chosen, expected wineboot
+# arguments ("-" for no request), shutdown privilege after ("0" or "1").
+while IFS='|' read -r version field choice expected privilege; do
+  if [ "$version" = default ]; then
+    wine reg delete "$app_key" /f </dev/null >/dev/null 2>&1 || true
+  else
+    wine reg add "$app_key" /v Version /d "$version" /f </dev/null >/dev/null
+  fi
+  wineserver -w
+  rm -f "$system"/system32/started.txt "$system"/syswow64/started.txt
+  output=$(wine "$build/bin/restart_probe.exe" "$field" "$choice" </dev/null | tr -d '\r')
+  wineserver -w  # the recorder runs detached
+  # Each Wine session starts with "wineboot --init": not ours.
+  requests=$(cat "$system"/system32/started.txt "$system"/syswow64/started.txt 2>/dev/null |
+    tr -d '\r' | grep -v -- ' --init$' | sed -E 's/^"?[^"]*wineboot\.exe"? ?//I' | paste -sd'|' || true)
+  case_name="$version field52=$field chosen=$choice"
+  if [ "${requests:--}" != "$expected" ]; then
+    echo "restart check: $case_name: wineboot got '${requests:--}', expected '$expected'" >&2
+    failures=$((failures + 1))
+  fi
+  if [ "$output" != "privilege 0 $privilege" ]; then
+    echo "restart check: $case_name: '$output', expected 'privilege 0 $privilege'" >&2
+    failures=$((failures + 1))
+  fi
+done <<'CASES'
+default|1|1|--end-session --force|1
+win2k|1|1|--end-session --force|1
+winxp|1|1|--end-session --force|1
+nt40|1|1|--kill|1
+winme|1|1|--kill|1
+win98|1|1|--kill|0
+default|0|1|-|0
+default|1|0|-|0
+CASES
+[ "$failures" = 0 ] || exit 1
+echo "restart check: passed"
