@@ -55,7 +55,9 @@ TStartupResult RunStartupDriver() {
   flags.silent = FieldFlag(110);
   ApplySwitches(arguments, flags, NormaliseInstallFolder);
 
-  SetApplicationTitle(ExpandPathConstants(FieldText(65)));
+  const std::string title = ExpandPathConstants(FieldText(65));
+  SetApplicationTitle(title);
+  SetWindowTextA(BackgroundWindow(), title.c_str());
   ShowWindow(ApplicationWindow(), flags.silent ? SW_HIDE : SW_SHOW);
   if (!ParseScriptSections(script)) CorruptedSetupError();
   if (!SelectLanguage()) {

@@ -30,7 +30,7 @@ TFont g_font, g_boldFont;
 // Minimize hides the background; restore (or the application coming back
 // while the background is hidden) shows it again behind the wizard.
 void BringBackBackground(HWND window) {
-  if (!BackgroundWanted()) return;
+  if (!BackgroundWanted() || !IsWindowVisible(window)) return;  // a hidden (silent) wizard takes nothing
   ShowWindow(BackgroundWindow(), SW_SHOWNOACTIVATE);
   SetForegroundWindow(window);
 }

@@ -170,7 +170,7 @@ TEST_F(Background, TheRealSetupShowsTheGradientBehindTheWizardButNeverWhenSilent
   ASSERT_TRUE(ui::WaitForDialog(process->Id(), 60000)) << "no disk prompt";
   HWND window = BackgroundOf(process->Id(), true);
   ASSERT_TRUE(window);
-  EXPECT_EQ(ui::Text(window), "Velmora");
+  EXPECT_EQ(ui::Text(window), kExtractionCaption) << "the setup title, as the application window's";
   EXPECT_EQ(ui::Text(GetWindow(window, GW_OWNER)), kExtractionCaption) << "owned by the application window";
   EXPECT_FALSE(GetWindowLongA(window, GWL_STYLE) &
                (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));

@@ -86,12 +86,15 @@ inline int RunProgram(const std::string& program, const std::string& arguments, 
 // A script that passes every start-up check: every OS class, no
 // administrator or .NET requirement, no program to close, not silent, and
 // no start-up notice (an empty field 41 is a set flag: an empty notice),
-// and no page before the Progress page or after it.
+// no page before the Progress page or after it, and no finish action (an
+// empty field 52 would restart Windows, which under Wine ends every
+// program of the session, the tests included).
 inline TScriptBuilder PermissiveScript() {
   TScriptBuilder script;
   for (auto [field, value] : std::initializer_list<std::pair<int, const char*>>{
            {1, "0"}, {2, "0"}, {61, "511"}, {99, "0"}, {100, "0"}, {103, "0"}, {110, "0"}, {41, "0"},
-           {111, "0"}, {30, "0"}, {84, "0"}, {112, "0"}, {113, "0"}, {114, "0"}, {115, "0"}, {116, "0"}})
+           {111, "0"}, {30, "0"}, {84, "0"}, {112, "0"}, {113, "0"}, {114, "0"}, {115, "0"}, {116, "0"},
+           {39, "0"}, {79, "0"}, {36, "0"}, {52, "0"}})
     script.SetField(field, value);
   return script;
 }
