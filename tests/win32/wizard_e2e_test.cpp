@@ -314,3 +314,106 @@ TEST_F(Wizard, AFullWalkFromWelcomeToFinishInstallsWhatTheUserChose) {
   EXPECT_FALSE(FileExists(FolderForCode(6) + "\\Velmora Wizard Tool.lnk")) << "the desktop box was unticked";
   EXPECT_FALSE(FileExists(TemporaryFolder()));
 }
+
+TEST_F(Wizard, BackKeepsTheEditsAndTheChecksAndQuestionsHoldTheWay) {
+  TScriptBuilder script = WizardScript();
+  for (int page : {30, 84, 113, 115, 86, 89, 90}) script.SetField(page, "0");
+  script.SetField(58, "Q:\\missing");
+  auto process = ui::TProcess::Start(BuildWizardSetup("wizard-back", script), "");
+  HWND wizard = WaitForWizard(*process);
+  ASSERT_TRUE(wizard);
+  TButtons b = Buttons(wizard);
+
+  // Destination reached from Welcome: Next stays enabled on a missing drive,
+  // and the free-space check, counting it as empty, keeps the page.
+  ASSERT_TRUE(Next(wizard));
+  EXPECT_EQ(HeaderTitle(wizard), "W11");
+  EXPECT_TRUE(ui::IsEnabled(b.next));
+  ui::Click(b.next);
+  HWND box = ui::WaitForDialog(process->Id());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(ui::MessageBoxText(box), "W8QW48");
+  EXPECT_EQ(ui::Text(box), "W42");
+  ui::Click(GetDlgItem(box, IDOK));
+  EXPECT_TRUE(WaitUntil([&] { return !ui::WaitForDialog(process->Id(), 0); }));
+  EXPECT_EQ(HeaderTitle(wizard), "W11") << "the Destination page stays";
+  HWND folder = ui::FindChild(VisiblePanel(wizard), "Edit");
+  ui::TypeText(folder, kChosen);
+
+  // Shortcuts is the page before Progress: it carries the install caption.
+  ASSERT_TRUE(Next(wizard));
+  EXPECT_EQ(HeaderTitle(wizard), "W14");
+  EXPECT_EQ(ui::Text(b.next), "W26");
+  HWND desktop = ui::FindChild(VisiblePanel(wizard), "Button", "W31");
+  ASSERT_TRUE(desktop);
+  EXPECT_FALSE(ui::IsVisible(ui::FindChild(VisiblePanel(wizard), "Button", "W32")));
+  ui::Click(desktop);
+  EXPECT_TRUE(WaitUntil([&] { return !ui::IsChecked(desktop); }));
+
+  // Back to Welcome and forward again: the edits are kept.
+  ASSERT_TRUE(Back(wizard));
+  EXPECT_EQ(ui::Text(folder), kChosen);
+  EXPECT_EQ(ui::Text(b.next), "W23");
+  ASSERT_TRUE(Back(wizard));
+  EXPECT_FALSE(ui::IsVisible(b.back)) << "no Back on the Welcome page";
+  ASSERT_TRUE(Next(wizard));
+  ASSERT_TRUE(Next(wizard));
+  EXPECT_FALSE(ui::IsChecked(desktop));
+
+  // Cancel asks; No keeps the page; Esc asks again; Yes ends as cancelled.
+  ui::Click(b.cancel);
+  box = ui::WaitForDialog(process->Id());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(ui::MessageBoxText(box), "W46");
+  EXPECT_EQ(ui::Text(box), "Velmora Wizard Test");
+  ui::Click(GetDlgItem(box, IDNO));
+  EXPECT_TRUE(WaitUntil([&] { return !ui::WaitForDialog(process->Id(), 0); }));
+  EXPECT_EQ(HeaderTitle(wizard), "W14");
+  ui::PressKey(wizard, VK_ESCAPE);
+  box = ui::WaitForDialog(process->Id());
+  ASSERT_TRUE(box) << "Esc is Cancel";
+  ui::Click(GetDlgItem(box, IDYES));
+  EXPECT_EQ(process->WaitForExit(20000), 1);
+  EXPECT_FALSE(FileExists(kChosen)) << "nothing installed";
+  EXPECT_FALSE(FileExists(TemporaryFolder()));
+}
+
+TEST_F(Wizard, NoCancelRefusesEveryCloseAndTheNoticeShowsOnceOverTheWizard) {
+  TScriptBuilder script = WizardScript();
+  script.SetField(41, "Velmora notice");
+  script.SetField(1, "1");
+  script.SetField(3, "1");
+  script.SetField(6, "0");
+  script.SetField(4, "8388608");
+  script.SetField(5, "0");
+  script.SetField(7, "0");
+  auto process = ui::TProcess::Start(BuildWizardSetup("wizard-nc", script), "/NC");
+  HWND wizard = WaitForWizard(*process);
+  ASSERT_TRUE(wizard);
+  HWND notice = ui::WaitForDialog(process->Id());
+  ASSERT_TRUE(notice);
+  EXPECT_EQ(ui::MessageBoxText(notice), "Velmora notice");
+  EXPECT_EQ(ui::Text(notice), "Velmora Wizard Test");
+  EXPECT_TRUE(ui::IsVisible(wizard)) << "the notice comes after the wizard";
+  ui::Click(GetDlgItem(notice, IDOK));
+  EXPECT_TRUE(WaitUntil([&] { return !ui::WaitForDialog(process->Id(), 0); }));
+  Sleep(600);
+  EXPECT_EQ(ui::WaitForDialog(process->Id(), 0), nullptr) << "shown once";
+
+  // The background: clicking it brings the wizard back to the front.
+  HWND background = ui::WaitForWindow(process->Id(), [](HWND w) { return ui::ClassName(w) == "VelmoraBackground"; });
+  ASSERT_TRUE(background);
+  SetForegroundWindow(background);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == background; }, 5000)) << "the background in front";
+  PostMessageA(background, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(600, 600));
+  PostMessageA(background, WM_LBUTTONUP, 0, MAKELPARAM(600, 600));
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == wizard; }, 5000));
+
+  // /NC: Cancel is disabled and no close request is heard, not even on Finish.
+  EXPECT_FALSE(ui::IsEnabled(Buttons(wizard).cancel));
+  ui::Close(wizard);
+  ui::PressKey(wizard, VK_ESCAPE);
+  Sleep(600);
+  EXPECT_EQ(ui::WaitForDialog(process->Id(), 0), nullptr) << "no question";
+  EXPECT_TRUE(process->Running());
+}
