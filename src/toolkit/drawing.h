@@ -31,6 +31,11 @@ void DrawBitmapKeyed(HDC dc, HBITMAP picture, int x, int y, COLORREF key);
 // The colour of the bitmap's pixel (0, 0).
 COLORREF CornerColour(HDC like, HBITMAP picture);
 
+// Answers WM_PAINT by drawing the whole client area off screen first, then
+// copying it in one go, so that the window does not flicker.
+template <typename TPaint>
+void PaintBuffered(HWND window, TPaint paint);
+
 // A memory DC with a bitmap selected into it, both released together.
 class TMemoryCanvas {
 public:
@@ -47,3 +52,21 @@ private:
   HDC dc_;
   HGDIOBJ old_;
 };
+
+template <typename TPaint>
+void PaintBuffered(HWND window, TPaint paint) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  RECT client;
+  GetClientRect(window, &client);
+  if (client.right > 0 && client.bottom > 0) {
+    HBITMAP buffer = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    {
+      TMemoryCanvas canvas(dc, buffer);
+      paint(canvas.Get(), client);
+      BitBlt(dc, 0, 0, client.right, client.bottom, canvas.Get(), 0, 0, SRCCOPY);
+    }
+    DeleteObject(buffer);
+  }
+  EndPaint(window, &ps);
+}

@@ -4,7 +4,7 @@
 #include "toolkit/bitmap.h"
 #include "toolkit/controls.h"
 #include "toolkit/drawing.h"
-#include "toolkit/gdi_object.h"
+#include "toolkit/top_window.h"
 
 namespace {
 
@@ -51,19 +51,9 @@ LRESULT CALLBACK HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(window, &paint);
-      // Drawn off screen first, so that the band does not flicker.
-      TGdiObject<HBITMAP> buffer(CreateCompatibleBitmap(dc, kWidth, kHeight));
-      {
-        TMemoryCanvas canvas(dc, buffer.Get());
-        PaintBand(canvas.Get(), Band());
-        BitBlt(dc, 0, 0, kWidth, kHeight, canvas.Get(), 0, 0, SRCCOPY);
-      }
-      EndPaint(window, &paint);
+    case WM_PAINT:
+      PaintBuffered(window, [](HDC dc, const RECT&) { PaintBand(dc, Band()); });
       return 0;
-    }
     case WM_CTLCOLORSTATIC:
       // The labels show the band through.
       SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
@@ -78,12 +68,7 @@ LRESULT CALLBACK HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 COLORREF ColourFromSetting(const std::string& text) { return ResolveColour(uint32_t(TextInt(text))); }
 
 HWND CreateHeaderBand(HWND window, const THeaderStyle& style, const std::vector<uint8_t>& picture, HFONT titleFont) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = HeaderProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kClassName;
-  RegisterClassA(&windowClass);
+  RegisterWindowClass(kClassName, HeaderProc, false);
 
   THeaderBand& band = Band();
   band.style = style;

@@ -3,6 +3,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/drawing.h"
 #include "toolkit/gdi_object.h"
+#include "toolkit/top_window.h"
 
 namespace {
 
@@ -43,21 +44,10 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcA(panel, message, wParam, lParam);
 }
 
-void RegisterPanelClass() {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = PanelProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kClassName;
-  registered = RegisterClassA(&windowClass) != 0;
-}
-
 }  // namespace
 
 HWND CreatePanel(HWND parent, int x, int y, int width, int height, COLORREF colour, bool visible) {
-  RegisterPanelClass();
+  RegisterWindowClass(kClassName, PanelProc, false);
   HWND panel = CreateChild(parent, kClassName, "", (visible ? WS_VISIBLE : 0) | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, x,
                            y, width, height, 0, WS_EX_CONTROLPARENT);
   if (panel) SetWindowLongPtrA(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new TPanelState{colour, TGdiObject<HBRUSH>(CreateSolidBrush(colour))}));

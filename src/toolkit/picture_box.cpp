@@ -2,7 +2,7 @@
 
 #include "toolkit/controls.h"
 #include "toolkit/drawing.h"
-#include "toolkit/gdi_object.h"
+#include "toolkit/top_window.h"
 
 namespace {
 
@@ -36,21 +36,11 @@ LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(window, &paint);
-      RECT client;
-      GetClientRect(window, &client);
-      if (box && client.right > 0 && client.bottom > 0) {
-        // Drawn off screen first, so that the box does not flicker.
-        TGdiObject<HBITMAP> buffer(CreateCompatibleBitmap(dc, client.right, client.bottom));
-        TMemoryCanvas canvas(dc, buffer.Get());
-        Paint(canvas.Get(), client, *box);
-        BitBlt(dc, 0, 0, client.right, client.bottom, canvas.Get(), 0, 0, SRCCOPY);
-      }
-      EndPaint(window, &paint);
+    case WM_PAINT:
+      PaintBuffered(window, [box](HDC dc, const RECT& client) {
+        if (box) Paint(dc, client, *box);
+      });
       return 0;
-    }
     case WM_NCDESTROY:
       delete box;
       SetWindowLongPtrA(window, GWLP_USERDATA, 0);
@@ -63,15 +53,7 @@ LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 HWND CreatePictureBox(HWND parent, int x, int y, int width, int height, HBITMAP picture, POINT place,
                       TTransparency transparency, COLORREF background) {
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = PictureProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    registered = RegisterClassA(&windowClass) != 0;
-  }
+  RegisterWindowClass(kClassName, PictureProc, false);
   HWND window = CreateChild(parent, kClassName, "", WS_VISIBLE, x, y, width, height);
   if (window)
     SetWindowLongPtrA(window, GWLP_USERDATA,

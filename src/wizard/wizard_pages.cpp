@@ -52,16 +52,11 @@ void CreateWelcomePanel(TWizardControls& c) {
   SetChecked(c.restartNow, true);
 }
 
-void CreateLicencePage(TWizardControls& c) {
-  c.licencePanel = InnerPanel(c.window);
-  c.licenceInstruction = Label(c.licencePanel, 22, 12, 452, 41);
-  c.licenceViewer = CreateRichViewer(c.licencePanel, 22, 56, 452, 178, GetSysColor(COLOR_WINDOW), false);
-}
-
-void CreateInformationPage(TWizardControls& c) {
-  c.informationPanel = InnerPanel(c.window);
-  c.informationInstruction = Label(c.informationPanel, 22, 12, 452, 41);
-  c.informationViewer = CreateRichViewer(c.informationPanel, 22, 56, 452, 178, GetSysColor(COLOR_WINDOW), false);
+// The Licence and Information pages: an instruction over a document.
+void CreateDocumentPage(HWND window, HWND& panel, HWND& instruction, HWND& viewer) {
+  panel = InnerPanel(window);
+  instruction = Label(panel, 22, 12, 452, 41);
+  viewer = CreateRichViewer(panel, 22, 56, 452, 178, GetSysColor(COLOR_WINDOW), false);
 }
 
 // The folder frame is a panel holding the group box, the edit box and Browse,
@@ -124,8 +119,8 @@ void CreateProgressPage(TWizardControls& c) {
 
 void CreatePages(TWizardControls& c) {
   CreateWelcomePanel(c);
-  CreateLicencePage(c);
-  CreateInformationPage(c);
+  CreateDocumentPage(c.window, c.licencePanel, c.licenceInstruction, c.licenceViewer);
+  CreateDocumentPage(c.window, c.informationPanel, c.informationInstruction, c.informationViewer);
   CreateDestinationPage(c);
   CreateStartMenuPage(c);
   CreateShortcutsPage(c);

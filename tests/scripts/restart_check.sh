@@ -62,5 +62,56 @@ win98|1|1|--kill|0
 default|0|1|-|0
 default|1|0|-|0
 CASES
+
+# The real setup.exe: restart offered (field 52), no Finish page, so the
+# finish actions run right after the installation with restart-now selected.
+cat >"$work/restart.setup" <<'SETUP'
+stub = setup.exe
+field 1 = 0
+field 2 = 0
+field 61 = 511
+field 99 = 0
+field 100 = 0
+field 103 = 0
+field 110 = 0
+field 41 = 0
+field 111 = 0
+field 30 = 0
+field 84 = 0
+field 112 = 0
+field 113 = 0
+field 114 = 0
+field 115 = 0
+field 116 = 0
+field 39 = 0
+field 79 = 0
+field 36 = 0
+field 52 = 1
+field 58 = C:\RestartCheck
+field 48 = 1
+[archive]
+mode = solid
+[language]
+name = English
+id = 1033
+[file]
+target = C:\RestartCheck\installed.txt
+content = installed
+SETUP
+cp "$build/bin/setup.exe" "$work/setup.exe"
+"$root/build/native/bin/mksetup" -o "$work/RestartSetup.exe" "$work/restart.setup" >/dev/null
+wine reg delete "$app_key" /f </dev/null >/dev/null 2>&1 || true
+wineserver -w
+rm -f "$system"/system32/started.txt "$system"/syswow64/started.txt
+code=0
+wine "$work/RestartSetup.exe" </dev/null || code=$?
+wineserver -w
+requests=$(cat "$system"/system32/started.txt "$system"/syswow64/started.txt 2>/dev/null |
+  tr -d '\r' | grep -v -- ' --init$' | sed -E 's/^"?[^"]*wineboot\.exe"? ?//I' | paste -sd'|' || true)
+if [ "$code" != 0 ] || [ "$requests" != "--end-session --force" ] ||
+   [ ! -f "$WINEPREFIX/drive_c/RestartCheck/installed.txt" ]; then
+  echo "restart check: setup.exe exited $code, wineboot got '${requests:--}'" >&2
+  failures=$((failures + 1))
+fi
 [ "$failures" = 0 ] || exit 1
 echo "restart check: passed"

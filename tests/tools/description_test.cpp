@@ -349,9 +349,10 @@ TEST(DescriptionTest, SampleIsComplete) {
   TDescription d = LoadDescription(sample.generic_string());
   TSetupScript script = ReadScript(d);
   EXPECT_EQ(d.archive.files.size(), 6u);
-  ASSERT_EQ(d.archive.resources.size(), 5u);
+  ASSERT_EQ(d.archive.resources.size(), 6u);
   EXPECT_EQ(d.archive.resources[0].code, 15);
-  EXPECT_EQ(d.archive.resources[1].code, 4) << "the header picture";
+  EXPECT_EQ(d.archive.resources[1].code, 16);
+  EXPECT_EQ(d.archive.resources[2].code, 4) << "the header picture";
   EXPECT_EQ(script.sections[kSectionLanguages].count, 1u);
   for (int flag : {1, 3, 6, 22, 30, 36, 38, 39, 44, 46, 49, 52, 56, 63, 66, 71, 76, 77, 79, 84, 85, 86, 88, 89, 90,
                    99, 103, 105, 109, 110, 111, 112, 113, 114, 115, 116}) {

@@ -409,6 +409,12 @@ TEST_F(Wizard, NoCancelRefusesEveryCloseAndTheNoticeShowsOnceOverTheWizard) {
   PostMessageA(background, WM_LBUTTONUP, 0, MAKELPARAM(600, 600));
   EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == wizard; }, 5000));
 
+  // Minimizing the wizard hides the background; restoring shows it again.
+  PostMessageA(wizard, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !ui::IsVisible(background); }, 5000));
+  PostMessageA(wizard, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return ui::IsVisible(background) && GetForegroundWindow() == wizard; }, 5000));
+
   // /NC: Cancel is disabled and no close request is heard, not even on Finish.
   EXPECT_FALSE(ui::IsEnabled(Buttons(wizard).cancel));
   ui::Close(wizard);

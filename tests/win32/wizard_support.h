@@ -20,10 +20,10 @@ inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 
 }
 
 // The wizard once its first page is up (Next has its caption).
-inline HWND WaitForWizard(const ui::TProcess& process) {
+inline HWND WaitForWizard(const ui::TProcess& process, DWORD timeoutMs = 20000) {
   return ui::WaitForWindow(process.Id(), [](HWND w) {
     return ui::ClassName(w) == "VelmoraSetupWizard" && !ui::Text(GetDlgItem(w, 11)).empty();
-  });
+  }, timeoutMs);
 }
 
 // The direct children of a window that are visible panels.
