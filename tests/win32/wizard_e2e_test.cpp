@@ -423,3 +423,26 @@ TEST_F(Wizard, NoCancelRefusesEveryCloseAndTheNoticeShowsOnceOverTheWizard) {
   EXPECT_EQ(ui::WaitForDialog(process->Id(), 0), nullptr) << "no question";
   EXPECT_TRUE(process->Running());
 }
+
+// Needs a small drive F:; scripts/full-disk-test mounts one (4 MiB) and runs this.
+TEST_F(Wizard, FullDiskTheFreeSpaceCheckKeepsTheDestinationPageOnASmallDrive) {
+  if (GetFileAttributesA("F:\\") == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "no drive F:; scripts/full-disk-test runs this test with F: on a 4 MiB tmpfs";
+  TScriptBuilder script = WizardScript();
+  for (int page : {111, 30, 84, 113, 114, 115}) script.SetField(page, "0");
+  script.SetField(58, "f:\\Velmora");
+  script.SetField(23, "5000000");  // more than the drive holds
+  auto process = ui::TProcess::Start(BuildWizardSetup("wizard-full-disk", script), "");
+  HWND wizard = WaitForWizard(*process);
+  ASSERT_TRUE(wizard);
+  EXPECT_EQ(HeaderTitle(wizard), "W11");
+  EXPECT_TRUE(ui::IsEnabled(Buttons(wizard).next)) << "drive F: exists";
+  ui::Click(Buttons(wizard).next);
+  HWND box = ui::WaitForDialog(process->Id());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(ui::MessageBoxText(box), "W8FW48") << "the drive letter in capitals";
+  ui::Click(GetDlgItem(box, IDOK));
+  EXPECT_TRUE(WaitUntil([&] { return !ui::WaitForDialog(process->Id(), 0); }));
+  EXPECT_EQ(HeaderTitle(wizard), "W11") << "the Destination page stays";
+  EXPECT_FALSE(FileExists("F:\\Velmora")) << "nothing written";
+}
