@@ -107,7 +107,9 @@ int main(int argc, char** argv) {
   for (int page = 1; page < 20; ++page) {
     HWND panel = VisiblePanel(wizard);
     const std::string title = Title(wizard);
-    const bool finish = page > 1 && !ui::IsEnabled(cancel) && !ui::IsVisible(GetDlgItem(wizard, 10));
+    // The welcome panel after the first page is the Finish page.
+    const bool finish = page > 1 && title.empty();
+    if (finish) WaitUntil([](HWND c) { return !ui::IsEnabled(c); }, cancel, 5000);
     std::printf("page %d: %s  [%s]\n", page, title.empty() ? "(welcome panel)" : title.c_str(), ui::Text(next).c_str());
     if (Visible(panel, "SysListView32")) {
       ui::TypeText(ui::FindChild(panel, "Edit"), argv[3]);
