@@ -17,12 +17,7 @@
 // The application's message loop, until a quit request.
 static void RunMessageLoop() {
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    HWND wizard = WizardWindow();
-    if (wizard && IsDialogMessageA(wizard, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchWindowMessage(message);
 }
 
 int ProgramEntry() {

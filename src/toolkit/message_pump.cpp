@@ -2,6 +2,18 @@
 
 #include <windows.h>
 
+namespace {
+HWND g_dialog = nullptr;
+}
+
+void SetKeyboardDialog(HWND dialog) { g_dialog = dialog; }
+
+void DispatchWindowMessage(MSG& message) {
+  if (g_dialog && IsDialogMessageA(g_dialog, &message)) return;
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
+}
+
 void PumpWindowMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -9,7 +21,6 @@ void PumpWindowMessages() {
       PostQuitMessage(int(message.wParam));
       return;
     }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchWindowMessage(message);
   }
 }

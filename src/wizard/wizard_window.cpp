@@ -13,6 +13,7 @@
 #include "toolkit/drawing.h"
 #include "toolkit/gdi_object.h"
 #include "toolkit/header_band.h"
+#include "toolkit/message_pump.h"
 #include "toolkit/top_window.h"
 #include "wizard/navigation.h"
 #include "wizard/page_sequence.h"
@@ -178,6 +179,7 @@ void CreateWizardWindow() {
   CreateFrameControls(g_controls);
   CreatePages(g_controls);
   SetForegroundTarget(g_controls.window);
+  SetKeyboardDialog(g_controls.window);
 }
 
 void BuildWizard() {

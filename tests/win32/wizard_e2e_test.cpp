@@ -324,9 +324,10 @@ TEST_F(Wizard, BackKeepsTheEditsAndTheChecksAndQuestionsHoldTheWay) {
   ASSERT_TRUE(wizard);
   TButtons b = Buttons(wizard);
 
-  // Destination reached from Welcome: Next stays enabled on a missing drive,
-  // and the free-space check, counting it as empty, keeps the page.
-  ASSERT_TRUE(Next(wizard));
+  // Destination reached from Welcome (Enter is Next): Next stays enabled on a
+  // missing drive, and the free-space check, counting it as empty, keeps the page.
+  ui::PressKey(wizard, VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return HeaderTitle(wizard) == "W11"; })) << "Enter is Next";
   EXPECT_EQ(HeaderTitle(wizard), "W11");
   EXPECT_TRUE(ui::IsEnabled(b.next));
   ui::Click(b.next);
@@ -338,6 +339,17 @@ TEST_F(Wizard, BackKeepsTheEditsAndTheChecksAndQuestionsHoldTheWay) {
   EXPECT_TRUE(WaitUntil([&] { return !ui::WaitForDialog(process->Id(), 0); }));
   EXPECT_EQ(HeaderTitle(wizard), "W11") << "the Destination page stays";
   HWND folder = ui::FindChild(VisiblePanel(wizard), "Edit");
+
+  // Browse opens the shell's folder browser on the typed folder; OK puts the
+  // product's folder name (field 53) after the choice.
+  ui::TypeText(folder, "C:\\velmora-tests");
+  ui::Click(ui::FindChild(VisiblePanel(wizard), "Button", "W27"));
+  HWND browser = ui::WaitForDialog(process->Id());
+  ASSERT_TRUE(browser);
+  EXPECT_TRUE(ui::FindChild(browser, "Static", "W49")) << "the instruction";
+  Sleep(1500);  // the browser selects the typed folder after it shows
+  ui::Click(GetDlgItem(browser, IDOK));
+  EXPECT_TRUE(WaitUntil([&] { return ui::Text(folder) == "C:\\velmora-tests\\Product"; })) << ui::Text(folder);
   ui::TypeText(folder, kChosen);
 
   // Shortcuts is the page before Progress: it carries the install caption.
