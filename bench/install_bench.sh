@@ -25,7 +25,8 @@ dictionary_mib=${BENCH_DICTIONARY_MIB:-16}
 absolute() { case $1 in /*) echo "$1" ;; *) echo "$root/$1" ;; esac; }
 out=$(absolute "${BENCH_OUT:-build/bench}")
 native=$(absolute "${BENCH_NATIVE_BUILD:-build/native}")
-win32=$(absolute "${BENCH_WIN32_BUILD:-build/$(scripts/wine-build)}")
+wine_preset=$(scripts/wine-build)  # win32, or win64 where no 32-bit code runs
+win32=$(absolute "${BENCH_WIN32_BUILD:-build/$wine_preset}")
 probe_mib=64
 
 [[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [rounds]" >&2; exit 2; }
@@ -45,7 +46,7 @@ if [ "${BENCH_NO_BUILD:-0}" = 1 ]; then
   echo "== not building: BENCH_NO_BUILD=1"
 else
   build native "$native" make_install_payload
-  build win32 "$win32" setup lzma_file_decoder empty_program empty_gui_program
+  build "$wine_preset" "$win32" setup lzma_file_decoder empty_program empty_gui_program
 fi
 setup_stub=$win32/bin/setup.exe
 decoder=$win32/bin/lzma_file_decoder.exe
