@@ -224,6 +224,9 @@ TEST_F(Wizard, AFullWalkFromWelcomeToFinishInstallsWhatTheUserChose) {
   ExpectRect(folder, {16, 22, 329, -1}, "folder box in its frame");
   ExpectRect(browse, {360, 21, 75, 23}, "Browse in its frame");
   EXPECT_EQ(ui::Text(folder), kDefault);
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(wizard) == folder; }, 5000)) << "the page's first control has the focus";
+  ui::PressKey(wizard, VK_TAB);
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(wizard) == browse; }, 5000)) << "Tab goes on in the controls' order";
   ui::TypeText(folder, "Q:\\nowhere");
   EXPECT_TRUE(WaitUntil([&] { return !ui::IsEnabled(b.next); })) << "no drive Q:";
   ui::TypeText(folder, "C:");

@@ -65,6 +65,13 @@ inline bool Back(HWND wizard) {
   return WaitUntil([&] { return VisiblePanel(wizard) != panel; });
 }
 
+// The control that has the keyboard focus in the window's thread.
+inline HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 // A pixel of the screen at a point of the window's client area.
 inline COLORREF ClientPixel(HWND window, int x, int y) {
   POINT p = {x, y};
