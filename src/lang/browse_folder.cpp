@@ -23,21 +23,6 @@ private:
   void* block_;
 };
 
-// The new dialog style needs OLE on this thread; uninitialised only when
-// the initialisation succeeded.
-class TOleSession {
-public:
-  TOleSession() : initialised_(SUCCEEDED(OleInitialize(nullptr))) {}
-  ~TOleSession() {
-    if (initialised_) OleUninitialize();
-  }
-  TOleSession(const TOleSession&) = delete;
-  TOleSession& operator=(const TOleSession&) = delete;
-
-private:
-  bool initialised_;
-};
-
 // Opens the browser on the folder passed as data (the browser ignores one
 // that does not exist).
 int CALLBACK SelectStartFolder(HWND browser, UINT message, LPARAM, LPARAM folder) {

@@ -1,6 +1,6 @@
 #include "startup/application_window.h"
 
-#include <vector>
+#include "toolkit/controls.h"
 
 namespace {
 
@@ -32,10 +32,7 @@ HWND ApplicationWindow() {
 void SetApplicationTitle(const std::string& title) { SetWindowTextA(ApplicationWindow(), title.c_str()); }
 
 std::string ApplicationTitle() {
-  HWND window = ApplicationWindow();
-  std::vector<char> buffer(size_t(GetWindowTextLengthA(window)) + 2);
-  int n = GetWindowTextA(window, buffer.data(), int(buffer.size()));
-  return std::string(buffer.data(), size_t(n > 0 ? n : 0));
+  return WindowText(ApplicationWindow());
 }
 
 void DestroyApplicationWindow() {

@@ -1,5 +1,6 @@
 // Owns a COM interface pointer: released when the owner goes.
 #pragma once
+#include <ole2.h>
 #include <unknwn.h>
 
 template <typename TInterface>
@@ -25,6 +26,21 @@ public:
 
 private:
   TInterface* pointer_ = nullptr;
+};
+
+// OLE for this thread (the shell's new-style dialogs need it); uninitialised
+// only when the initialisation succeeded.
+class TOleSession {
+public:
+  TOleSession() : initialised_(SUCCEEDED(OleInitialize(nullptr))) {}
+  ~TOleSession() {
+    if (initialised_) OleUninitialize();
+  }
+  TOleSession(const TOleSession&) = delete;
+  TOleSession& operator=(const TOleSession&) = delete;
+
+private:
+  bool initialised_;
 };
 
 // COM for this thread; uninitialised only when the initialisation succeeded.

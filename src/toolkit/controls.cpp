@@ -1,5 +1,7 @@
 #include "toolkit/controls.h"
 
+#include "toolkit/window_dc.h"
+
 HWND CreateChild(HWND parent, const char* className, const char* text, DWORD style, int x, int y, int width,
                  int height, int id, DWORD exStyle) {
   HWND child = CreateWindowExA(exStyle, className, text, WS_CHILD | style, x, y, width, height, parent,
@@ -21,14 +23,13 @@ std::string WindowText(HWND window) {
 
 void FitToText(HWND control, int extra) {
   const std::string text = WindowText(control);
-  HDC dc = GetDC(control);
-  if (!dc) return;
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  TWindowDC dc(control);
+  if (!dc.Get()) return;
+  HGDIOBJ old = SelectObject(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
   RECT r = {0, 0, 0, 0};
   // Measured as the control draws it: "&&" is one ampersand, "&x" underlines x.
-  DrawTextA(dc, text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
-  SelectObject(dc, old);
-  ReleaseDC(control, dc);
+  DrawTextA(dc.Get(), text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc.Get(), old);
   const int height = r.bottom - r.top > 0 ? r.bottom - r.top : 13;
   SetWindowPos(control, nullptr, 0, 0, r.right - r.left + extra, extra ? height + 4 : height,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -1,9 +1,5 @@
 #include "toolkit/drawing.h"
 
-#include <vector>
-
-#include "toolkit/gdi_object.h"
-
 namespace {
 
 // A d-pixel strip, one pixel thick, as a 32-bit top-down DIB section.

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "toolkit/gdi_object.h"
+
 // A colour setting: a colour reference 0x00BBGGRR, or with the top bit set
 // (0x80000000 + n) system colour n, resolved to RGB.
 COLORREF ResolveColour(uint32_t value);
@@ -60,13 +62,10 @@ void PaintBuffered(HWND window, TPaint paint) {
   RECT client;
   GetClientRect(window, &client);
   if (client.right > 0 && client.bottom > 0) {
-    HBITMAP buffer = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    {
-      TMemoryCanvas canvas(dc, buffer);
-      paint(canvas.Get(), client);
-      BitBlt(dc, 0, 0, client.right, client.bottom, canvas.Get(), 0, 0, SRCCOPY);
-    }
-    DeleteObject(buffer);
+    TGdiObject<HBITMAP> buffer(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    TMemoryCanvas canvas(dc, buffer.Get());
+    paint(canvas.Get(), client);
+    BitBlt(dc, 0, 0, client.right, client.bottom, canvas.Get(), 0, 0, SRCCOPY);
   }
   EndPaint(window, &ps);
 }

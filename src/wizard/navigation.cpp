@@ -31,7 +31,7 @@
 
 namespace {
 
-const int kCheckMark = 20;
+const int kCheckMark = 20;  // room for the box or circle before a caption
 
 TWizardControls& C() { return WizardControls(); }
 

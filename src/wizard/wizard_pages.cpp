@@ -15,7 +15,6 @@
 namespace {
 
 const COLORREF kWhite = RGB(255, 255, 255);
-const int kCheckMark = 20;  // room for the box or circle before a caption
 
 TFont g_welcomeFont;
 
@@ -133,7 +132,6 @@ void CompactFinishBoxes(TWizardControls& c) {
   MoveTo(c.launchBox, 176, 152);
   MoveTo(c.readmeBox, 176, launch ? 176 : 152);
   MoveTo(c.websiteBox, 176, launch && readme ? 198 : (launch || readme ? 176 : 152));
-  for (HWND box : {c.launchBox, c.readmeBox, c.websiteBox}) FitToText(box, kCheckMark);
 }
 
 void CompactShortcutBoxes(TWizardControls& c) {
