@@ -6,4 +6,6 @@ enum TExitCode : int {
   kExitUserCancelled = 1,  // the user ended the setup before the installation completed
   kExitRefused = 2,        // an environment check refused this machine
   kExitCorrupted = 3,      // the setup files are damaged
+  kExitWithErrors = 4,     // installed (or removed), but at least one item failed
+  kExitDiskMissing = 5,    // unattended: a disk file was missing and nobody could be asked
 };
