@@ -18,6 +18,11 @@ static bool ReadLists(TStream& file, TSetupArchive& archive) {
   return file.ReadExact(archive.itemCodes.data(), int32_t(t.itemCount));
 }
 
+// Far above any real script, picture or text, and far below what the
+// memory of the machines the setup runs on can hold: an item longer than
+// this is damage, however well its stream decompresses.
+constexpr int32_t kBlock0ItemLimit = 64 << 20;
+
 static bool ReadBlock0(TStream& file, TSetupArchive& archive, const TResourceSink& dispatch) {
   const TArchiveTrailer& t = archive.trailer;
   TMemoryStream block0;
@@ -26,10 +31,10 @@ static bool ReadBlock0(TStream& file, TSetupArchive& archive, const TResourceSin
   block0.Seek(0, TSeekOrigin::Start);
 
   TCompressedBlockReader reader(block0, &TLZMADecompressor::Create);
-  if (!ReadItem(archive.script, reader)) return false;
+  if (!ReadItem(archive.script, reader, kBlock0ItemLimit)) return false;
   for (size_t i = 1; i < archive.itemCodes.size(); ++i) {
     TMemoryStream item;
-    if (!ReadItem(item, reader)) return false;
+    if (!ReadItem(item, reader, kBlock0ItemLimit)) return false;
     if (dispatch) dispatch(archive.itemCodes[i], item);
   }
   return true;

@@ -6,7 +6,9 @@
 
 #include "archive/script_text.h"
 #include "archive/setup_script.h"
+#include "engine/item_report.h"
 #include "engine/progress.h"
+#include "engine/stop_request.h"
 #include "lang/messages.h"
 #include "lang/folders.h"
 #include "toolkit/message_pump.h"
@@ -17,10 +19,11 @@ namespace {
 enum TCommandField { kProgram = 1, kParameters = 2, kShowCommand = 3, kPhase = 4, kWait = 5 };
 
 void RunCommand(uint32_t k) {
-  OpenWithShell(ExpandPathConstants(SectionField(kSectionCommands, k, kProgram)),
-                ExpandPathConstants(SectionField(kSectionCommands, k, kParameters)),
-                TextInt(SectionField(kSectionCommands, k, kShowCommand)),
-                TextInt(SectionField(kSectionCommands, k, kWait)) == 1);
+  const std::string program = ExpandPathConstants(SectionField(kSectionCommands, k, kProgram));
+  const std::string parameters = ExpandPathConstants(SectionField(kSectionCommands, k, kParameters));
+  const bool started = OpenWithShell(program, parameters, TextInt(SectionField(kSectionCommands, k, kShowCommand)),
+                                     TextInt(SectionField(kSectionCommands, k, kWait)) == 1);
+  ReportItem("command " + program + " " + parameters, started ? DWORD(ERROR_SUCCESS) : GetLastError());
 }
 
 }  // namespace
@@ -36,5 +39,7 @@ void RunCommands(int phase) {
     if (TextInt(SectionField(kSectionCommands, k, kPhase)) != phase) continue;
     RunCommand(k);
     StepProgress();
+    // A quit asked for while the command was waited for.
+    HonourStopRequest();
   }
 }

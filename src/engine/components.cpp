@@ -4,7 +4,13 @@
 
 #include "toolkit/component_library.h"
 
-void RegisterComponent(const std::string& path) {
-  // Its result is not reported: a failing registration passes silently.
-  CallComponentEntry(LoadComponentLibrary(path), "DllRegisterServer");
+DWORD RegisterComponent(const std::string& path) {
+  const TModuleHandle module = LoadComponentLibrary(path);
+  if (!module) return GetLastError();
+  switch (RunComponentEntry(module, "DllRegisterServer")) {
+    case TEntryCall::Succeeded: return ERROR_SUCCESS;
+    case TEntryCall::Missing: return ERROR_PROC_NOT_FOUND;
+    case TEntryCall::Failed: break;
+  }
+  return ERROR_GEN_FAILURE;
 }

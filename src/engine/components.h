@@ -1,7 +1,11 @@
 // Self-registering components.
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 // Loads the DLL by its full path, its own folder searched for its
 // dependencies, calls DllRegisterServer when it has one, and frees it.
-void RegisterComponent(const std::string& path);
+// Returns 0 when the component said it registered, else the Windows error
+// (or ERROR_GEN_FAILURE when its registration function reported failure).
+DWORD RegisterComponent(const std::string& path);

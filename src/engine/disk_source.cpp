@@ -8,12 +8,13 @@
 #include "toolkit/piecewise_copy.h"
 
 TDiskSource::TDiskSource(std::string setupPath, uint64_t dataOffset, uint64_t dataSize, std::string nameTemplate,
-                         TDiskPrompt askForDisk)
+                         TDiskPrompt askForDisk, TDiskCheck checkDisk)
     : setupPath_(std::move(setupPath)),
       dataOffset_(dataOffset),
       dataSize_(dataSize),
       nameTemplate_(std::move(nameTemplate)),
-      askForDisk_(std::move(askForDisk)) {}
+      askForDisk_(std::move(askForDisk)),
+      checkDisk_(std::move(checkDisk)) {}
 
 bool TDiskSource::Open() {
   stream_ = TFileStream::Open(setupPath_, TFileStream::Mode::OpenRead);
@@ -78,5 +79,7 @@ TSourceResult TDiskSource::NextDisk() {
   // The builder writes a disk file only for data that continue there; an
   // empty one would otherwise be passed over for ever when every disk has
   // the same name.
-  return end_ > 0 ? TSourceResult::Ok : TSourceResult::Damaged;
+  if (end_ <= 0) return TSourceResult::Damaged;
+  if (checkDisk_ && (!checkDisk_(*stream_) || stream_->Seek(0, TSeekOrigin::Start) != 0)) return TSourceResult::Damaged;
+  return TSourceResult::Ok;
 }

@@ -18,13 +18,17 @@ enum class TSourceResult {
 
 // Asked when disk n cannot be opened: true to look again, false to give up.
 using TDiskPrompt = std::function<bool(int disk)>;
+// Looks over a disk file (2, 3, ...) as soon as it is opened, before any of
+// its bytes are used; false means it is damaged. It may read the stream:
+// the source goes back to the start afterwards.
+using TDiskCheck = std::function<bool(TStream& disk)>;
 
 class TDiskSource {
 public:
   // nameTemplate is header field 21 as stored; disk files are looked for in
   // the folder of setupPath.
   TDiskSource(std::string setupPath, uint64_t dataOffset, uint64_t dataSize, std::string nameTemplate,
-              TDiskPrompt askForDisk);
+              TDiskPrompt askForDisk, TDiskCheck checkDisk = nullptr);
   // Opens disk 1 at the data offset; false when it cannot be read.
   bool Open();
 
@@ -45,6 +49,7 @@ private:
   uint64_t dataSize_;
   std::string nameTemplate_;
   TDiskPrompt askForDisk_;
+  TDiskCheck checkDisk_;
   std::unique_ptr<TFileStream> stream_;
   int disk_ = 1;
   int64_t end_ = 0;  // where the current disk's share of the data ends

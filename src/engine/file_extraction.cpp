@@ -10,21 +10,26 @@
 #include "archive/setup_archive.h"
 #include "archive/setup_script.h"
 #include "engine/disk_source.h"
+#include "engine/file_data_check.h"
 #include "engine/file_record.h"
 #include "engine/file_writer.h"
+#include "engine/item_report.h"
 #include "engine/progress.h"
 #include "engine/stop_request.h"
 #include "engine/uninstall_list.h"
 #include "lang/folders.h"
 #include "lang/messages.h"
 #include "startup/corrupted_setup.h"
+#include "startup/command_line.h"
 #include "startup/exit_codes.h"
+#include "startup/setup_end.h"
 #include "toolkit/module_path.h"
 #include "startup/temp_folder.h"
 #include "toolkit/folders.h"
 #include "toolkit/file_stream.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/path_parts.h"
+#include "toolkit/run_log.h"
 #include "toolkit/win32_handle.h"
 
 namespace {
@@ -93,12 +98,15 @@ void BeginWriting(const TFileRecord& record) {
 // is damaged (the partly written file is already gone). An existing file
 // that could not be replaced (held open, or read-only from an earlier run)
 // still gets the record's attributes and its place in the list: it is the
-// product's file. One that did not fit gets neither.
+// product's file. One that did not fit gets neither. Both are failures.
 bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer) {
-  const TWriteResult result = WriteItemToFile(record.path, source, record.time, buffer);
-  if (result == TWriteResult::Damaged) return false;
-  if (result == TWriteResult::WriteFailed) return true;
-  if (result == TWriteResult::NotCreated && !ExamineTarget(record.path, false).exists) return true;
+  const TWriteOutcome outcome = WriteItemToFile(record.path, source, record.time, DWORD(record.attributes), buffer);
+  if (outcome.result == TWriteResult::Damaged) return false;
+  const bool written = outcome.result == TWriteResult::Written;
+  ReportItem("file " + record.path + (written ? " (" + std::to_string(outcome.size) + " bytes)" : std::string()),
+             written ? DWORD(ERROR_SUCCESS) : outcome.error);
+  if (outcome.result == TWriteResult::WriteFailed) return true;
+  if (!written && !ExamineTarget(record.path, false).exists) return true;
   SetFileAttributesA(record.path.c_str(), DWORD(record.attributes));
   if (record.listed) UninstallFileList().push_back(record.path);
   return true;
@@ -136,6 +144,9 @@ TSourceResult WritePerFileRecord(const TFileRecord& record, uint32_t storedSize,
   bool gathered = false;
   if (staging) result = source.Copy(storedSize, *staging, gathered);
   else result = source.Skip(storedSize);  // nowhere to gather it: the file is not written
+  if (result == TSourceResult::Ok && !gathered)
+    ReportItem("file " + record.path + " (its staging file " + stagingPath + " could not be written)",
+               staging ? DWORD(ERROR_HANDLE_DISK_FULL) : GetLastError());
   if (result == TSourceResult::Ok && gathered) {
     staging->Seek(0, TSeekOrigin::Start);
     TCompressedBlockReader reader(*staging, &TLZMADecompressor::Create);
@@ -147,6 +158,8 @@ TSourceResult WritePerFileRecord(const TFileRecord& record, uint32_t storedSize,
 }
 
 bool AskForDisk(int disk) {
+  LogLine("disk file " + std::to_string(disk) + " is missing");
+  if (RunFlags().quiet) return false;  // nobody to insert it
   const std::string& caption = FieldText(65);
   const std::string prompt = MessageText(47) + std::to_string(disk);
   if (MessageBoxA(ProgressDialogOwner(), prompt.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONWARNING) == IDOK) return true;
@@ -169,18 +182,6 @@ TSourceResult ExtractPerFile(TDiskSource& source, const TSetupArchive& archive, 
   return TSourceResult::Ok;
 }
 
-// One stored size per file record, each a block length below 2^31.
-bool StoredSizesFit(const TSetupArchive& archive) {
-  if (archive.storedSizes.size() != SectionCount(kSectionFiles)) return false;
-  for (int64_t size : archive.storedSizes)
-    if (size < 0 || size >= 0x80000000LL) return false;
-  return true;
-}
-
-[[noreturn]] void EndCancelled() {
-  DeleteTemporaryFiles(FieldInt(26));
-  ExitProcess(kExitUserCancelled);
-}
 
 void RunSolid(const std::string& setupPath, const TSetupArchive& archive, TBuffer& buffer) {
   auto setup = TFileStream::Open(setupPath, TFileStream::Mode::OpenRead);
@@ -189,8 +190,10 @@ void RunSolid(const std::string& setupPath, const TSetupArchive& archive, TBuffe
   if (!ExtractSolid(*setup, buffer)) CorruptedSetupError();
 }
 
-void RunPerFile(const std::string& setupPath, const TSetupArchive& archive, TBuffer& buffer) {
-  TDiskSource source(setupPath, archive.trailer.dataOffset, archive.trailer.dataSize, FieldText(21), AskForDisk);
+void RunPerFile(const std::string& setupPath, const TSetupArchive& archive, TDataAreaCheck& check,
+                TBuffer& buffer) {
+  TDiskSource source(setupPath, archive.trailer.dataOffset, archive.trailer.dataSize, FieldText(21), AskForDisk,
+                     [&check](TStream& disk) { return CheckDiskFile(check, disk); });
   if (!source.Open()) CorruptedSetupError();
   switch (ExtractPerFile(source, archive, buffer)) {
     case TSourceResult::Ok:
@@ -198,23 +201,21 @@ void RunPerFile(const std::string& setupPath, const TSetupArchive& archive, TBuf
     case TSourceResult::Damaged:
       CorruptedSetupError();
     case TSourceResult::Cancelled:
-      EndCancelled();
+      EndSetup(RunFlags().quiet ? kExitDiskMissing : kExitUserCancelled);
   }
 }
 
 }  // namespace
 
-void ExtractFiles(const TSetupArchive& archive) { ExtractFilesFrom(ModuleFileName(), archive); }
+void ExtractFiles(const TSetupArchive& archive, TDataAreaCheck& check) {
+  ExtractFilesFrom(ModuleFileName(), archive, check);
+}
 
-void ExtractFilesFrom(const std::string& setupPath, const TSetupArchive& archive) {
+void ExtractFilesFrom(const std::string& setupPath, const TSetupArchive& archive, TDataAreaCheck& check) {
   SetStatusText(MessageText(51));
   PumpWindowMessages();
-  const bool solid = FieldFlag(34);
-  // Checked before any file is written: a list that does not match the
-  // records cannot place their blocks.
-  if (!solid && !StoredSizesFit(archive)) CorruptedSetupError();
   if (SectionCount(kSectionFiles) == 0) return;
   TBuffer buffer(kCopyBufferSize);
-  if (solid) RunSolid(setupPath, archive, buffer);
-  else RunPerFile(setupPath, archive, buffer);
+  if (FieldFlag(34)) RunSolid(setupPath, archive, buffer);
+  else RunPerFile(setupPath, archive, check, buffer);
 }

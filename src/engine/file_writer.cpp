@@ -1,7 +1,5 @@
 #include "engine/file_writer.h"
 
-#include <windows.h>
-
 #include <algorithm>
 
 #include "toolkit/path_parts.h"
@@ -9,6 +7,9 @@
 #include "toolkit/win32_handle.h"
 
 namespace {
+
+constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // Reads `remaining` bytes of an item through buffer; false when damaged.
 bool ReadPast(TByteSource& source, int32_t remaining, std::vector<uint8_t>& buffer) {
@@ -22,7 +23,9 @@ bool ReadPast(TByteSource& source, int32_t remaining, std::vector<uint8_t>& buff
 
 bool WriteAll(HANDLE file, const uint8_t* bytes, int32_t count) {
   DWORD written = 0;
-  return WriteFile(file, bytes, DWORD(count), &written, nullptr) && written == DWORD(count);
+  if (WriteFile(file, bytes, DWORD(count), &written, nullptr) && written == DWORD(count)) return true;
+  if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_HANDLE_DISK_FULL);
+  return false;
 }
 
 void SetAllTimes(HANDLE file, uint64_t fileTime) {
@@ -32,21 +35,70 @@ void SetAllTimes(HANDLE file, uint64_t fileTime) {
   SetFileTime(file, &time, &time, &time);
 }
 
+// Where the bytes go: the target itself when no file is there, else a new
+// file beside it that replaces the old one only once it is whole.
+struct TDestination {
+  std::string path;     // the file written
+  bool replacing = false;
+  TWin32Handle handle;
+  DWORD error = ERROR_SUCCESS;  // why there is no handle
+};
+
+TDestination OpenDestination(const std::string& target, DWORD attributes) {
+  TDestination d;
+  const DWORD existing = GetFileAttributesA(target.c_str());
+  d.replacing = existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY);
+  if (d.replacing && (existing & FILE_ATTRIBUTE_READONLY)) {
+    d.error = ERROR_ACCESS_DENIED;  // a read-only file is never replaced
+    return d;
+  }
+  if (d.replacing) {
+    std::vector<char> name(MAX_PATH + 16);
+    const std::string folder = FolderPart(target);
+    if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "new", 0, name.data())) {
+      d.error = GetLastError();
+      return d;
+    }
+    d.path = name.data();
+    attributes &= kSettableAttributes;
+    d.handle = TWin32Handle(CreateFileA(d.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!d.handle) {
+      d.error = GetLastError();
+      DeleteFileA(d.path.c_str());  // GetTempFileNameA made it
+    }
+    return d;
+  }
+  d.path = target;
+  d.handle = TWin32Handle(
+      CreateFileA(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!d.handle) d.error = GetLastError();
+  return d;
+}
+
+void Discard(TDestination& d) {
+  d.handle.Close();
+  SetFileAttributesA(d.path.c_str(), FILE_ATTRIBUTE_NORMAL);  // the new file may be read-only already
+  DeleteFileA(d.path.c_str());
+}
+
 }  // namespace
 
-TWriteResult WriteItemToFile(const std::string& path, TByteSource& source, uint64_t fileTime,
-                             std::vector<uint8_t>& buffer) {
-  TWin32Handle target(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint64_t fileTime, DWORD attributes,
+                              std::vector<uint8_t>& buffer) {
+  TDestination destination = OpenDestination(path, attributes);
+  TWriteOutcome outcome;
   int32_t remaining = 0;
   if (!ReadItemLength(source, remaining)) {
-    if (target) {
-      target.Close();
-      DeleteFileA(path.c_str());
-    }
-    return TWriteResult::Damaged;
+    if (destination.handle) Discard(destination);
+    outcome.result = TWriteResult::Damaged;
+    return outcome;
   }
-  if (!target) return ReadPast(source, remaining, buffer) ? TWriteResult::NotCreated : TWriteResult::Damaged;
+  if (!destination.handle) {
+    outcome.result = ReadPast(source, remaining, buffer) ? TWriteResult::NotCreated : TWriteResult::Damaged;
+    outcome.error = destination.error;
+    return outcome;
+  }
 
   bool sound = true, writing = true;
   while (remaining > 0) {
@@ -57,22 +109,28 @@ TWriteResult WriteItemToFile(const std::string& path, TByteSource& source, uint6
     }
     // After a failed write the item is still read to its end: the next
     // file's bytes follow it in the same stream.
-    if (writing) writing = WriteAll(target.Get(), buffer.data(), n);
+    if (writing && !(writing = WriteAll(destination.handle.Get(), buffer.data(), n))) outcome.error = GetLastError();
+    if (writing) outcome.size += n;
     remaining -= n;
   }
   if (!sound || !writing) {
-    target.Close();
-    DeleteFileA(path.c_str());
-    return sound ? TWriteResult::WriteFailed : TWriteResult::Damaged;
+    Discard(destination);
+    outcome.result = sound ? TWriteResult::WriteFailed : TWriteResult::Damaged;
+    return outcome;
   }
   // Through the writing handle: a second open without sharing fails whenever
   // a virus scanner has the new file open.
-  SetAllTimes(target.Get(), fileTime);
-  return TWriteResult::Written;
+  SetAllTimes(destination.handle.Get(), fileTime);
+  destination.handle.Close();
+  if (destination.replacing && !MoveFileExA(destination.path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    outcome.error = GetLastError();  // held open by a running program
+    Discard(destination);
+    outcome.result = TWriteResult::NotCreated;
+  }
+  return outcome;
 }
 
 bool DiscardItem(TByteSource& source, std::vector<uint8_t>& buffer) {
   int32_t remaining = 0;
   return ReadItemLength(source, remaining) && ReadPast(source, remaining, buffer);
 }
-

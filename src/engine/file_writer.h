@@ -1,5 +1,7 @@
 // Writing one target file from the next item of a decompressed stream.
 #pragma once
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,19 +12,27 @@ constexpr size_t kCopyBufferSize = 8192;
 
 enum class TWriteResult {
   Written,      // whole, with its three times set
-  NotCreated,   // the target could not be created; the item was read past
-  WriteFailed,  // a write failed part-way (disk full); the target was removed
-  Damaged,      // the item could not be read whole; the target was removed
+  NotCreated,   // the file could not be created or put in place; the item was read past
+  WriteFailed,  // a write failed part-way (disk full); the new bytes are gone
+  Damaged,      // the item could not be read whole; the new bytes are gone
 };
 
-// Creates path (replacing a file already there, others may read it), copies
-// the item into it through buffer and sets its creation, access and write
-// times to fileTime through the same handle before closing it. However it
-// ends, the item is read to its end unless it is damaged, so the next item
-// stays aligned.
-TWriteResult WriteItemToFile(const std::string& path, TByteSource& source, uint64_t fileTime,
-                             std::vector<uint8_t>& buffer);
+struct TWriteOutcome {
+  TWriteResult result = TWriteResult::Written;
+  DWORD error = ERROR_SUCCESS;  // the Windows error of NotCreated and WriteFailed
+  int64_t size = 0;             // bytes written
+};
+
+// Copies the item into a new file at path through buffer and sets its
+// creation, access and write times to fileTime through the writing handle
+// before closing it. A file already at path is never written into: the new
+// one is written beside it under a temporary name, with `attributes`, and
+// renamed over it only when whole, so whatever fails (a full disk, damaged
+// data, a target held open or read-only) leaves the old file as it was and
+// no temporary file behind. However it ends, the item is read to its end
+// unless it is damaged, so the next item stays aligned.
+TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint64_t fileTime, DWORD attributes,
+                              std::vector<uint8_t>& buffer);
 
 // Reads the next item and drops its bytes; false when it is damaged.
 bool DiscardItem(TByteSource& source, std::vector<uint8_t>& buffer);
-

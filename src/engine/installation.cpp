@@ -6,8 +6,10 @@
 #include "archive/setup_script.h"
 #include "engine/commands.h"
 #include "engine/components.h"
+#include "engine/file_data_check.h"
 #include "engine/file_extraction.h"
 #include "engine/fonts.h"
+#include "engine/item_report.h"
 #include "engine/progress.h"
 #include "engine/registry_entries.h"
 #include "engine/shortcuts.h"
@@ -21,13 +23,15 @@
 #include "startup/loaded_archive.h"
 #include "startup/temp_folder.h"
 #include "toolkit/folders.h"
+#include "toolkit/module_path.h"
 
 namespace {
 
 void CreateFolders() {
   SetStatusText(MessageText(80));
   for (uint32_t k = 0; k < SectionCount(kSectionFolders); ++k) {
-    CreateFolderPath(ExpandPathConstants(SectionField(kSectionFolders, k, 0)));
+    const std::string folder = ExpandPathConstants(SectionField(kSectionFolders, k, 0));
+    ReportItem("folder " + folder, CreateFolderPath(folder));
     StepProgress();
     HonourStopRequest();
   }
@@ -56,7 +60,7 @@ void RegisterComponents() {
   for (uint32_t k = 0; k < SectionCount(kSectionComponents); ++k) {
     const std::string path = ExpandPathConstants(SectionField(kSectionComponents, k, 0));
     SetStatusText(MessageText(58) + path);
-    RegisterComponent(path);
+    ReportItem("component registration " + path, RegisterComponent(path));
     StepProgress();
     HonourStopRequest();
   }
@@ -73,10 +77,12 @@ void RunInstallation(const TInstallChoices& choices, TProgressSink& sink) {
   PathState().installationFolder = choices.installationFolder;
   SetProgressRange(FieldInt(48));
   CheckHeader();
+  // Damaged file data are found before anything on the machine changes.
+  TDataAreaCheck check = CheckFileDataInSetup(ModuleFileName(), LoadedArchive());
   RunCommands(0);
   HonourStopRequest();
   UninstallFileList().clear();
-  ExtractFiles(LoadedArchive());
+  ExtractFiles(LoadedArchive(), check);
   CreateFolders();
   WriteRegistryValues();
   InstallFonts();
@@ -93,7 +99,7 @@ void RunInstallation(const TInstallChoices& choices, TProgressSink& sink) {
   RegisterComponents();
   RunCommands(1);
   SetStatusText(MessageText(40));
-  DeleteTemporaryFiles(FieldInt(26));
+  DeleteTemporaryFiles();
   FillProgress();
   Sleep(100);
 }

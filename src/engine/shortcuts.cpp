@@ -7,6 +7,7 @@
 
 #include "archive/script_text.h"
 #include "archive/setup_script.h"
+#include "engine/item_report.h"
 #include "engine/progress.h"
 #include "engine/shortcut_path.h"
 #include "engine/uninstall_list.h"
@@ -25,16 +26,17 @@ std::wstring Wide(const std::string& text) {
 
 std::string Field(uint32_t k, int j) { return ExpandPathConstants(SectionField(kSectionShortcuts, k, j)); }
 
-// Writes one link; false when the shell link object cannot be had.
-bool SaveLink(uint32_t k, const std::string& path) {
+// Writes one link; the failure when the shell link object cannot be had or
+// the link cannot be saved.
+HRESULT SaveLink(uint32_t k, const std::string& path) {
   TComPtr<IUnknown> object;
   TComPtr<IShellLinkA> link;
   TComPtr<IPersistFile> file;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
-                              reinterpret_cast<void**>(object.Receive()))) ||
-      FAILED(object->QueryInterface(IID_IShellLinkA, reinterpret_cast<void**>(link.Receive()))) ||
-      FAILED(object->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()))))
-    return false;
+  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                    IID_IUnknown, reinterpret_cast<void**>(object.Receive()));
+  if (SUCCEEDED(result)) result = object->QueryInterface(IID_IShellLinkA, reinterpret_cast<void**>(link.Receive()));
+  if (SUCCEEDED(result)) result = object->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()));
+  if (FAILED(result)) return result;
   const std::string target = Field(k, 2);
   link->SetArguments(Field(k, 3).c_str());
   link->SetDescription(Field(k, 4).c_str());
@@ -42,8 +44,13 @@ bool SaveLink(uint32_t k, const std::string& path) {
   link->SetWorkingDirectory(ShortcutWorkingFolder(target, Field(k, 7)).c_str());
   if (!SectionField(kSectionShortcuts, k, 5).empty())
     link->SetIconLocation(Field(k, 5).c_str(), TextInt(SectionField(kSectionShortcuts, k, 6)));
-  file->Save(Wide(path).c_str(), FALSE);
-  return true;
+  return file->Save(Wide(path).c_str(), FALSE);
+}
+
+// A Windows error number for the log: the code inside a Win32 HRESULT, else
+// the HRESULT itself.
+DWORD ErrorOf(HRESULT result) {
+  return HRESULT_FACILITY(result) == FACILITY_WIN32 ? DWORD(HRESULT_CODE(result)) : DWORD(result);
 }
 
 }  // namespace
@@ -55,7 +62,9 @@ void CreateShortcuts(const TShortcutChoices& choices) {
     std::string path = ShortcutPath(location, Field(k, 1), choices, FolderForCode);
     if (!path.empty()) {
       CreateFoldersFor(path);
-      if (SaveLink(k, path)) UninstallFileList().push_back(path);
+      const HRESULT result = SaveLink(k, path);
+      if (SUCCEEDED(result)) UninstallFileList().push_back(path);
+      ReportItem("shortcut " + path, SUCCEEDED(result) ? ERROR_SUCCESS : ErrorOf(result));
     }
     StepProgress();
   }

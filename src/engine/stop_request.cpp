@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "archive/setup_script.h"
 #include "startup/exit_codes.h"
-#include "startup/temp_folder.h"
+#include "startup/setup_end.h"
+#include "toolkit/run_log.h"
 
 namespace {
 bool g_stop = false;
@@ -16,6 +16,6 @@ bool StopRequested() { return g_stop; }
 
 void HonourStopRequest() {
   if (!g_stop) return;
-  DeleteTemporaryFiles(FieldInt(26));
-  ExitProcess(kExitUserCancelled);
+  LogLine("installation stopped on request");
+  EndSetup(kExitUserCancelled);
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "archive/setup_script.h"
+#include "engine/item_report.h"
 #include "engine/uninstall_list.h"
 #include "engine/uninstall_log.h"
 #include "lang/folders.h"
@@ -25,20 +26,29 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
   return true;
 }
 
-// Appends the trailer to the uninstaller, creating the file when missing.
-void AppendTrailer(const std::string& uninstaller, const std::string& logPath) {
-  TWin32Handle file(CreateFileA(uninstaller.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return;
-  LARGE_INTEGER end = {};
-  if (!SetFilePointerEx(file.Get(), end, nullptr, FILE_END)) return;
-  WriteAll(file.Get(), UninstallerTrailer(Pictures().headerFile, logPath));
+// Never 0: a write that stopped without a reason is still a failure.
+DWORD WriteError() {
+  const DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? error : DWORD(ERROR_WRITE_FAULT);
 }
 
-// Replaces the log file with the text, nothing more.
-void WriteLog(const std::string& logPath, const std::string& text) {
+// Appends the trailer to the uninstaller, creating the file when missing;
+// 0, or the Windows error.
+DWORD AppendTrailer(const std::string& uninstaller, const std::string& logPath) {
+  TWin32Handle file(CreateFileA(uninstaller.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER end = {};
+  if (!file || !SetFilePointerEx(file.Get(), end, nullptr, FILE_END) ||
+      !WriteAll(file.Get(), UninstallerTrailer(Pictures().headerFile, logPath)))
+    return WriteError();
+  return ERROR_SUCCESS;
+}
+
+// Replaces the log file with the text, nothing more; 0, or the Windows error.
+DWORD WriteLog(const std::string& logPath, const std::string& text) {
   TWin32Handle file(CreateFileA(logPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file && WriteAll(file.Get(), text)) SetEndOfFile(file.Get());
+  if (!file || !WriteAll(file.Get(), text) || !SetEndOfFile(file.Get())) return WriteError();
+  return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -48,12 +58,15 @@ void WriteUninstallInfo() {
   const std::string logPath = ExpandPathConstants(FieldText(92));
   CreateFoldersFor(uninstaller);
   CreateFoldersFor(logPath);
-  if (FieldFlag(49)) AppendTrailer(uninstaller, logPath);
+  // A script that names no file asks for none: nothing to fail at.
+  if (FieldFlag(49) && !uninstaller.empty())
+    ReportItem("uninstaller trailer " + uninstaller, AppendTrailer(uninstaller, logPath));
 
   TUninstallLogInput input;
   input.files.swap(UninstallFileList());  // the list is released here
+  if (logPath.empty()) return;
   input.installationFolder = PathState().installationFolder;
   input.expand = ExpandPathConstants;
   input.message = [](int m) { return MessageText(m); };
-  WriteLog(logPath, ComposeUninstallLog(input));
+  ReportItem("uninstall log " + logPath, WriteLog(logPath, ComposeUninstallLog(input)));
 }

@@ -22,6 +22,14 @@ struct TDialogState {
   TLanguageDialogResult result;
 };
 
+// The owner is enabled again before the dialog goes: otherwise Windows hands
+// the activation to some other program's window, and the wizard and later
+// boxes open behind it.
+void CloseDialog(HWND dialog) {
+  EnableWindow(GetWindow(dialog, GW_OWNER), TRUE);
+  DestroyWindow(dialog);
+}
+
 void LanguageConfirmed(HWND dialog, TDialogState& state) {
   LRESULT index = SendMessageA(state.list, CB_GETCURSEL, 0, 0);
   state.result.index = index < 0 ? 0 : int(index);
@@ -92,7 +100,7 @@ LRESULT CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       else if (LOWORD(wParam) == IDCANCEL) PostMessageA(dialog, WM_CLOSE, 0, 0);
       return 0;
     case WM_CLOSE:
-      DestroyWindow(dialog);
+      CloseDialog(dialog);
       return 0;
   }
   return DefWindowProcA(dialog, message, wParam, lParam);
@@ -105,7 +113,7 @@ void RunModal(HWND dialog) {
   while (IsWindow(dialog)) {
     if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
       PostQuitMessage(int(message.wParam));
-      DestroyWindow(dialog);
+      CloseDialog(dialog);
       break;
     }
     if (!IsDialogMessageA(dialog, &message)) {
@@ -131,6 +139,6 @@ TLanguageDialogResult ShowLanguageDialog() {
   ShowWindow(dialog, SW_SHOW);
   SetForegroundWindow(dialog);
   RunModal(dialog);
-  EnableWindow(owner, TRUE);
+  EnableWindow(owner, TRUE);  // in case something else destroyed the dialog
   return state.result;
 }

@@ -37,6 +37,14 @@ TRunFlags& RunFlags() {
   return flags;
 }
 
+void ApplyUnattendedSwitches(const std::vector<std::string>& arguments, TRunFlags& flags) {
+  for (const std::string& argument : arguments) {
+    const std::string upper = UpperAscii(argument);
+    if (upper == "/Q") flags.quiet = true;
+    else if (upper.compare(0, 5, "/LOG=") == 0) flags.logPath = argument.substr(5);
+  }
+}
+
 void ApplySwitches(const std::vector<std::string>& arguments, TRunFlags& flags,
                    const std::function<std::string(const std::string&)>& normaliseFolder) {
   for (const std::string& argument : arguments) {
@@ -44,6 +52,8 @@ void ApplySwitches(const std::vector<std::string>& arguments, TRunFlags& flags,
     const std::string prefix = upper.substr(0, 3);
     const std::string value = argument.size() > 3 ? argument.substr(3) : std::string();
     if (upper == "/S") flags.silent = true;
+    else if (upper == "/Q") flags.silent = flags.quiet = true;
+    else if (upper.compare(0, 5, "/LOG=") == 0) flags.logPath = argument.substr(5);
     else if (upper == "/NC") flags.noCancel = true;
     else if (upper == "/SP") SetFieldText(107, "0");
     else if (upper == "/NR") SetFieldText(63, "0");

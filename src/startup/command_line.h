@@ -1,5 +1,6 @@
 // The setup's command line: splitting it into arguments and applying the
-// switches "test", "/S", "/NC", "/SP", "/NR", "/P=", "/G=" and "/L=".
+// switches "test", "/S", "/Q", "/NC", "/SP", "/NR", "/P=", "/G=", "/L=" and
+// "/LOG=".
 #pragma once
 #include <functional>
 #include <string>
@@ -18,10 +19,16 @@ bool IsTestMode(const std::vector<std::string>& arguments);
 
 struct TRunFlags {
   bool silent = false;
+  bool quiet = false;  // "/Q": silent, and no box or dialog at all
   bool noCancel = false;
   std::string requestedLanguage;
+  std::string logPath;  // "/LOG=": where the run's log is appended
 };
 TRunFlags& RunFlags();
+
+// The switches needed before the setup archive is read ("/Q" and "/LOG="),
+// so that a damaged archive is reported the unattended way.
+void ApplyUnattendedSwitches(const std::vector<std::string>& arguments, TRunFlags& flags);
 
 // Applies every argument in order, the last occurrence of a switch winning.
 // Switches compare upper-cased; values are taken as typed. "/P=" values pass

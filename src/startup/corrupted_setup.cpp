@@ -2,13 +2,22 @@
 
 #include <windows.h>
 
-#include "archive/setup_script.h"
 #include "startup/application_window.h"
+#include "startup/command_line.h"
 #include "startup/exit_codes.h"
-#include "startup/temp_folder.h"
+#include "startup/setup_end.h"
+#include "toolkit/run_log.h"
 
-void CorruptedSetupError() {
-  DeleteTemporaryFiles(FieldInt(26));
-  MessageBoxA(ApplicationWindow(), kCorruptedSetupText, "Error", MB_ICONERROR | MB_OK);
-  ExitProcess(kExitCorrupted);
+namespace {
+
+[[noreturn]] void FatalError(const char* text, int exitCode) {
+  LogLine(std::string("ERROR ") + text);
+  if (!RunFlags().quiet) MessageBoxA(ApplicationWindow(), text, "Error", MB_ICONERROR | MB_OK);
+  EndSetup(exitCode);
 }
+
+}  // namespace
+
+void CorruptedSetupError() { FatalError(kCorruptedSetupText, kExitCorrupted); }
+
+void CannotRunError(const char* text) { FatalError(text, kExitCannotRun); }

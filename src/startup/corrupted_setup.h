@@ -1,8 +1,15 @@
-// The one error the setup has for damaged setup files.
+// The errors that end the setup before anything is installed: damaged setup
+// files, and a machine on which the setup cannot run at all.
 #pragma once
 
 constexpr char kCorruptedSetupText[] = "The setup files are corrupted. Please obtain a new copy of the program.";
+constexpr char kNoTemporaryFolderText[] =
+    "The setup cannot run: Windows gives it no temporary folder it can write to.";
+constexpr char kOutOfMemoryText[] = "The setup cannot run: there is not enough memory.";
+constexpr char kInternalErrorText[] = "The setup stopped because of an internal error.";
 
 // Deletes the temporary files, shows the error box owned by the application
-// window and ends the process with kExitCorrupted. Never returns.
+// window (none with "/Q") and ends the process with kExitCorrupted.
 [[noreturn]] void CorruptedSetupError();
+// The same for a setup that cannot run here, with kExitCannotRun.
+[[noreturn]] void CannotRunError(const char* text);

@@ -14,6 +14,7 @@
 #include "startup/os_class.h"
 #include "startup/temp_folder.h"
 #include "toolkit/registry_key.h"
+#include "toolkit/run_log.h"
 #include "toolkit/win32_handle.h"
 
 namespace {
@@ -91,9 +92,14 @@ int ShowCheckBox(const std::string& text, const std::string& caption, UINT type)
   return MessageBoxA(ApplicationWindow(), text.c_str(), caption.c_str(), type);
 }
 
-bool Refuse() {
-  DeleteTemporaryFiles(FieldInt(26));
+bool Refuse(const std::string& why) {
+  LogLine("REFUSED: " + why);
   return false;
+}
+
+// With "/Q" nobody is there to read a box: its outcome is only the exit code.
+int ShowCheckBoxUnlessQuiet(const std::string& text, const std::string& caption, UINT type) {
+  return RunFlags().quiet ? 0 : ShowCheckBox(text, caption, type);
 }
 
 bool DotNetAccepted() {
@@ -148,21 +154,31 @@ std::vector<HWND> CloseProgramWindows() {
 }
 
 bool RunEnvironmentChecks() {
+  const std::string os = "Windows class " + std::to_string(OsClass());
   if (!OsAllowed(FieldInt(61))) {
     if (!RunFlags().silent) ShowCheckBox(MessageText(52) + FieldText(62), FieldText(65), MB_ICONWARNING | MB_OK);
-    return Refuse();
+    return Refuse(os + " is not among the versions this setup allows");
   }
-  if (FieldFlag(99) && !IsAdministrator()) {
-    ShowCheckBox(MessageText(85), ApplicationTitle(), MB_ICONWARNING | MB_OK);
-    return Refuse();
+  LogLine("check passed: " + os + " allowed");
+  if (FieldFlag(99)) {
+    if (!IsAdministrator()) {
+      ShowCheckBoxUnlessQuiet(MessageText(85), ApplicationTitle(), MB_ICONWARNING | MB_OK);
+      return Refuse("administrator rights are required");
+    }
+    LogLine("check passed: running as administrator");
   }
-  if (FieldText(100) != "0" && !DotNetAccepted()) {
-    const bool offerDownload = FieldText(2) != "0";
-    std::string text = MessageText(86) + (offerDownload ? " " + MessageText(87) : std::string());
-    int answer = ShowCheckBox(text, ApplicationTitle(), MB_ICONWARNING | (offerDownload ? MB_YESNO : MB_OK));
-    if (offerDownload && answer == IDYES) ShellExecuteA(nullptr, nullptr, FieldText(2).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    return Refuse();
+  if (FieldText(100) != "0") {
+    const std::string versions = ".NET Framework " + FieldText(100) + " required, " +
+                                 std::to_string(InstalledDotNetVersion()) + " installed";
+    if (!DotNetAccepted()) {
+      const bool offerDownload = FieldText(2) != "0";
+      std::string text = MessageText(86) + (offerDownload ? " " + MessageText(87) : std::string());
+      int answer = ShowCheckBoxUnlessQuiet(text, ApplicationTitle(), MB_ICONWARNING | (offerDownload ? MB_YESNO : MB_OK));
+      if (offerDownload && answer == IDYES) ShellExecuteA(nullptr, nullptr, FieldText(2).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      return Refuse(versions);
+    }
+    LogLine("check passed: " + versions);
   }
-  if (FieldFlag(103)) CloseProgramWindows();
+  if (FieldFlag(103)) LogLine("asked " + std::to_string(CloseProgramWindows().size()) + " program window(s) to close");
   return true;
 }

@@ -8,4 +8,5 @@ enum TExitCode : int {
   kExitCorrupted = 3,      // the setup files are damaged
   kExitWithErrors = 4,     // installed (or removed), but at least one item failed
   kExitDiskMissing = 5,    // unattended: a disk file was missing and nobody could be asked
+  kExitCannotRun = 6,      // no usable temporary folder, or not enough memory
 };

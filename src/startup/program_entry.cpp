@@ -2,12 +2,16 @@
 
 #include <windows.h>
 
+#include <exception>
+#include <new>
+
 #include "archive/setup_script.h"
 #include "startup/application_window.h"
 #include "startup/background_window.h"
 #include "startup/command_line.h"
+#include "startup/corrupted_setup.h"
 #include "startup/dll_hardening.h"
-#include "startup/exit_codes.h"
+#include "startup/setup_end.h"
 #include "startup/startup_driver.h"
 #include "startup/temp_folder.h"
 #include "toolkit/message_pump.h"
@@ -20,8 +24,13 @@ static void RunMessageLoop() {
   while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchWindowMessage(message);
 }
 
-int ProgramEntry() {
-  HardenDllSearch();
+namespace {
+
+// Out of memory anywhere, window procedures included, ends the run as an
+// error with clean-up rather than as an exception crossing Windows' frames.
+void OutOfMemory() { CannotRunError(kOutOfMemoryText); }
+
+int RunSetup() {
   SetMessagePump(PumpWindowMessages);
   ApplicationWindow();
   CreateBackgroundWindow();
@@ -29,5 +38,17 @@ int ProgramEntry() {
   if (startup.ended) return startup.exitCode;
   BuildWizard();  // in silent mode this runs the whole installation
   if (!RunFlags().silent) RunMessageLoop();
-  return kExitOk;
+  return FinishSetup(CompletedExitCode());
+}
+
+}  // namespace
+
+int ProgramEntry() {
+  HardenDllSearch();
+  std::set_new_handler(OutOfMemory);
+  try {
+    return RunSetup();
+  } catch (const std::exception&) {
+    CannotRunError(kInternalErrorText);
+  }
 }

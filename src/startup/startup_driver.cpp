@@ -5,6 +5,7 @@
 #include "archive/setup_archive.h"
 #include "archive/setup_script.h"
 #include "lang/folders.h"
+#include "lang/language_choice.h"
 #include "lang/registry_text.h"
 #include "lang/select_language.h"
 #include "startup/application_window.h"
@@ -18,7 +19,9 @@
 #include "toolkit/module_path.h"
 #include "startup/resource_dispatch.h"
 #include "startup/temp_folder.h"
+#include "startup/setup_end.h"
 #include "toolkit/file_stream.h"
+#include "toolkit/run_log.h"
 
 namespace {
 
@@ -28,8 +31,19 @@ void OpenSetupArchive(TMemoryStream& script) {
   auto self = TFileStream::Open(ModuleFileName(), TFileStream::Mode::OpenRead);
   TSetupArchive& archive = LoadedArchive();
   if (!self || !ReadSetupArchive(*self, archive, DispatchResource)) CorruptedSetupError();
+  LogLine("setup archive sound: " + std::to_string(archive.trailer.itemCount) + " item(s) in block 0, " +
+          std::to_string(archive.trailer.dataSize) + " byte(s) of file data in this file");
   script = std::move(archive.script);
   archive.script = TMemoryStream();
+}
+
+// "/Q" and "/LOG=" count from the very start: a damaged archive is already
+// reported their way.
+void BeginUnattendedRecord(const std::vector<std::string>& arguments) {
+  TRunFlags& flags = RunFlags();
+  ApplyUnattendedSwitches(arguments, flags);
+  if (!flags.logPath.empty()) OpenRunLog(flags.logPath);
+  LogLine(std::string("setup started: ") + GetCommandLineA());
 }
 
 }  // namespace
@@ -45,7 +59,8 @@ TStartupResult RunStartupDriver() {
     WinExec("..\\velmora.exe", SW_SHOWNORMAL);
     return {true, kExitOk};
   }
-  CreateTemporaryFolder();
+  BeginUnattendedRecord(arguments);
+  if (!CreateTemporaryFolder()) CannotRunError(kNoTemporaryFolderText);
   TMemoryStream script;
   OpenSetupArchive(script);
   if (!ParseScriptHeader(script)) CorruptedSetupError();
@@ -60,11 +75,13 @@ TStartupResult RunStartupDriver() {
   SetWindowTextA(BackgroundWindow(), title.c_str());
   ShowWindow(ApplicationWindow(), flags.silent ? SW_HIDE : SW_SHOW);
   if (!ParseScriptSections(script)) CorruptedSetupError();
+  LogLine("setup script sound: " + title);
   if (!SelectLanguage()) {
-    DeleteTemporaryFiles(FieldInt(26));
-    return {true, kExitUserCancelled};
+    LogLine("language dialog cancelled");
+    return {true, FinishSetup(kExitUserCancelled)};
   }
-  if (!RunEnvironmentChecks()) return {true, kExitRefused};
+  LogLine("language: " + LanguageState().name);
+  if (!RunEnvironmentChecks()) return {true, FinishSetup(kExitRefused)};
   SetUpBackgroundWindow();
   return {};
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <vector>
 
 #include "toolkit/folders.h"
@@ -23,24 +24,36 @@ std::string TemporaryFolder() {
 
 std::string TemporaryFileName(int number) { return TemporaryFolder() + std::to_string(number) + ".tmp"; }
 
-void CreateTemporaryFolder() {
-  const std::string folder = TemporaryFolder();
-  if (!folder.empty()) CreateFolderPath(folder.substr(0, folder.size() - 1));
+namespace {
+
+// The numbers of the files this run wrote (item codes: at most 256).
+std::set<int>& WrittenFiles() {
+  static std::set<int> numbers;
+  return numbers;
 }
 
-void DeleteTemporaryFiles(int languageCount) {
-  for (int t = 0; t <= 17; ++t) DeleteFileA(TemporaryFileName(t).c_str());
-  for (int n = 20; languageCount >= 0 && n <= 20 + languageCount; ++n) {
-    DeleteFileA(TemporaryFileName(n).c_str());
-    DeleteFileA(TemporaryFileName(n + 30).c_str());
-  }
+}  // namespace
+
+bool CreateTemporaryFolder() {
+  const std::string folder = TemporaryFolder();
+  if (folder.empty()) return false;
+  CreateFolderPath(folder.substr(0, folder.size() - 1));
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void DeleteTemporaryFiles() {
+  for (int number : WrittenFiles()) DeleteFileA(TemporaryFileName(number).c_str());
+  WrittenFiles().clear();
   std::string folder = TemporaryFolder();
   if (!folder.empty()) RemoveDirectoryA(folder.substr(0, folder.size() - 1).c_str());
 }
 
 bool WriteTemporaryFile(int number, const void* bytes, size_t size) {
+  if (TemporaryFolder().empty()) return false;
   std::string name = TemporaryFileName(number);
   DeleteFileA(name.c_str());
+  WrittenFiles().insert(number);
   TWin32Handle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD written = 0;

@@ -32,10 +32,13 @@ TModuleHandle LoadComponentLibrary(const std::string& path) {
 }
 
 bool CallComponentEntry(const TModuleHandle& module, const char* name) {
-  if (!module) return false;
+  return RunComponentEntry(module, name) != TEntryCall::Missing;
+}
+
+TEntryCall RunComponentEntry(const TModuleHandle& module, const char* name) {
+  if (!module) return TEntryCall::Missing;
   using TEntry = HRESULT(WINAPI*)();
   auto entry = reinterpret_cast<TEntry>(reinterpret_cast<void*>(GetProcAddress(module.Get(), name)));
-  if (!entry) return false;
-  entry();
-  return true;
+  if (!entry) return TEntryCall::Missing;
+  return SUCCEEDED(entry()) ? TEntryCall::Succeeded : TEntryCall::Failed;
 }

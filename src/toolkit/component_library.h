@@ -12,3 +12,8 @@ TModuleHandle LoadComponentLibrary(const std::string& path);
 // Calls the exported HRESULT WINAPI function without arguments when the
 // module has it; its result is not reported. False when it has none.
 bool CallComponentEntry(const TModuleHandle& module, const char* name);
+
+enum class TEntryCall { Missing, Succeeded, Failed };
+// The same call, telling whether the function reported success; Missing
+// when there is no module or no such function.
+TEntryCall RunComponentEntry(const TModuleHandle& module, const char* name);

@@ -11,9 +11,9 @@ bool ReadItemLength(TByteSource& source, int32_t& length) {
   return true;
 }
 
-bool ReadItem(TMemoryStream& destination, TByteSource& source) {
+bool ReadItem(TMemoryStream& destination, TByteSource& source, int32_t limit) {
   int32_t remaining = 0;
-  bool sound = ReadItemLength(source, remaining);
+  bool sound = ReadItemLength(source, remaining) && remaining <= limit;
   // The buffer grows with the bytes that really arrive, never with what a
   // (possibly damaged) length claims.
   std::vector<uint8_t> piece(kItemPieceSize);

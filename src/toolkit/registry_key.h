@@ -17,13 +17,14 @@ public:
     return RegOpenKeyExA(root, path.c_str(), 0, access, &key_) == ERROR_SUCCESS || (key_ = nullptr, false);
   }
   // Opens root\path with all access, creating it and its missing parents;
-  // false when it cannot (also for a null root).
-  bool Create(HKEY root, const std::string& path) {
+  // false when it cannot (also for a null root), with the reason in error.
+  bool Create(HKEY root, const std::string& path, LONG* error = nullptr) {
     Close();
-    if (!root) return false;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key_,
-                        nullptr) == ERROR_SUCCESS)
-      return true;
+    const LONG status = root ? RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                               KEY_ALL_ACCESS, nullptr, &key_, nullptr)
+                             : LONG(ERROR_INVALID_HANDLE);
+    if (error) *error = status;
+    if (status == ERROR_SUCCESS) return true;
     key_ = nullptr;
     return false;
   }

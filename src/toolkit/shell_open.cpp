@@ -10,7 +10,7 @@
 // The size the shell expects of this structure on 32-bit Windows.
 static_assert(sizeof(void*) != 4 || sizeof(SHELLEXECUTEINFOA) == 60, "SHELLEXECUTEINFOA is 60 bytes on i686");
 
-void OpenWithShell(const std::string& file, const std::string& parameters, int showCommand, bool wait) {
+bool OpenWithShell(const std::string& file, const std::string& parameters, int showCommand, bool wait) {
   const std::string directory = FolderPart(file);
   SHELLEXECUTEINFOA info{};
   info.cbSize = sizeof info;
@@ -20,8 +20,8 @@ void OpenWithShell(const std::string& file, const std::string& parameters, int s
   info.lpParameters = parameters.c_str();
   info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
   info.nShow = showCommand;
-  // Its result is not reported: a command that cannot start passes silently.
-  ShellExecuteExA(&info);
+  const bool opened = ShellExecuteExA(&info) != FALSE;
   TWin32Handle process(info.hProcess);
   while (process && WaitForSingleObject(process.Get(), 50) == WAIT_TIMEOUT) PumpWindowMessages();
+  return opened;
 }

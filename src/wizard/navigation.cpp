@@ -16,6 +16,7 @@
 #include "startup/background_window.h"
 #include "startup/command_line.h"
 #include "startup/exit_codes.h"
+#include "startup/setup_end.h"
 #include "startup/temp_folder.h"
 #include "toolkit/controls.h"
 #include "toolkit/header_band.h"
@@ -50,11 +51,6 @@ void SetCaption(HWND box, int message) {
 }
 
 void Show(HWND control, bool visible) { ShowWindow(control, visible ? SW_SHOW : SW_HIDE); }
-
-[[noreturn]] void EndSetup(int exitCode) {
-  DeleteTemporaryFiles(FieldInt(26));
-  ExitProcess(UINT(exitCode));
-}
 
 // Critical-error boxes ("no disk in drive") stay away while a drive is probed.
 class TQuietErrors {
@@ -152,7 +148,7 @@ void SetUpFinishPage() {
   choices.website = IsChecked(c.websiteBox);
   choices.restartNow = IsChecked(c.restartNow);
   RunFinishActions(choices);
-  EndSetup(kExitOk);
+  EndSetup(CompletedExitCode());
 }
 
 void RunProgressPage() {
@@ -271,7 +267,7 @@ void BuildPageSequence() {
   SetWindowTextA(c.folderEdit, ExpandPathConstants(FieldText(58)).c_str());
   SetFrameTexts();
   if (RunFlags().silent) {
-    if (FieldFlag(41)) StartStartupNotice(c.window, FieldText(41), ApplicationTitle());
+    if (FieldFlag(41) && !RunFlags().quiet) StartStartupNotice(c.window, FieldText(41), ApplicationTitle());
     InstallFromWizard();
     return;
   }
@@ -347,7 +343,7 @@ void CloseRequested() {
   if (RunFlags().noCancel) return;
   const bool installing = Navigation().installing;
   if (!RunFlags().silent) {
-    if (WindowText(C().next) == MessageText(41)) EndSetup(kExitOk);  // the Finish page
+    if (WindowText(C().next) == MessageText(41)) EndSetup(CompletedExitCode());  // the Finish page
     const int answer = MessageBoxA(C().window, MessageText(46).c_str(), ApplicationTitle().c_str(),
                                    MB_YESNO | MB_ICONWARNING);
     if (answer != IDYES) return;

@@ -154,4 +154,12 @@ TEST(SetupArchive, DamagedBlock0IsCorrupted) {
   patched.push_back(15);
   patched.resize(patched.size() + kTrailerSize);
   EXPECT_FALSE(Open(WithTrailer(patched, claimed)).sound);
+
+  // An item far longer than any picture or text: a few hundred compressed
+  // bytes must not make the setup hold 64 MiB.
+  input = SampleInput(true);
+  input.resources = {{6, TBytes((64 << 20) + 1, 0)}};
+  EXPECT_FALSE(Open(BuildSetupImage(input).executable).sound);
+  input.resources = {{6, TBytes(64 << 20, 0)}};
+  EXPECT_TRUE(Open(BuildSetupImage(input).executable).sound) << "the limit itself is allowed";
 }

@@ -53,6 +53,19 @@ TEST_F(Switches, IgnoreLongerWordsAndLetTheLastOccurrenceWin) {
   EXPECT_EQ(FieldText(63), "") << "untouched fields stay";
 }
 
+TEST_F(Switches, UnattendedSwitchesAreReadBeforeTheArchiveAndAgainWithTheRest) {
+  const Args arguments = {"/q", "/log=C:\\Logs\\My Setup.log", "/LOGX"};
+  TRunFlags early;
+  ApplyUnattendedSwitches(arguments, early);
+  EXPECT_TRUE(early.quiet);
+  EXPECT_FALSE(early.silent) << "silence is the script's and the later switches' business";
+  EXPECT_EQ(early.logPath, "C:\\Logs\\My Setup.log");
+  TRunFlags flags = Apply(arguments);
+  EXPECT_TRUE(flags.silent && flags.quiet) << "/Q acts as /S";
+  EXPECT_EQ(flags.logPath, early.logPath);
+  EXPECT_FALSE(Apply({"/S"}).quiet) << "/S alone keeps its boxes";
+}
+
 TEST(CommandLine, TestModeIsOnlyTheExactFirstArgument) {
   EXPECT_TRUE(IsTestMode({"test"}));
   EXPECT_TRUE(IsTestMode({"test", "/S"}));

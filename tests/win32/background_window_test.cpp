@@ -139,7 +139,7 @@ protected:
     ShowWindow(BackgroundWindow(), SW_HIDE);
     RemoveTree(kProductFolder);
     DeleteFileA((TemporaryFolder() + "compfile.tmp").c_str());  // left by a setup stopped at its prompt
-    DeleteTemporaryFiles(1);
+    ClearTemporaryFolder();
     ASSERT_FALSE(FileExists(TemporaryFolder())) << "nothing left for the tests that follow";
   }
   // The script as the start-up driver leaves it, then the window's set-up.

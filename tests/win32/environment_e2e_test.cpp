@@ -64,7 +64,7 @@ class EnvironmentChecks : public ::testing::Test {
 protected:
   void TearDown() override {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicy);
-    DeleteTemporaryFiles(1);
+    ClearTemporaryFolder();
   }
 };
 

@@ -27,7 +27,7 @@ protected:
 
   static void Clean() {
     DeleteFileA(StagingFile().c_str());
-    DeleteTemporaryFiles(1);
+    ClearTemporaryFolder();
     RemoveTree(kProductFolder);
     RemoveTree(ExpandPathConstants(kAppDataFolder));
     RemoveTree(ExpandPathConstants(kProgramDataFolder));
@@ -206,7 +206,8 @@ TEST_F(Extraction, ExistingFilesFollowTheirRuleAndAKeptFilesDataIsStillConsumed)
     AddFile(product, "@$&%04\\absent.bin", MixedBytes(70000, 43));
 
     const std::string folder = SetupFolder(solid ? "rules-solid" : "rules-per-file");
-    EXPECT_EQ(RunSilently(WriteImage(folder, ImageOnDisks(product, solid ? 1 : 3))), 0);
+    EXPECT_EQ(RunSilently(WriteImage(folder, ImageOnDisks(product, solid ? 1 : 3))), 4)
+        << "the folder in the way and the held file are items that failed";
     CloseHandle(holder);
     for (size_t i = 0; i < std::size(kCases); ++i) {
       const TProductFile& file = product.files[i];
@@ -303,9 +304,7 @@ TEST_F(Extraction, ADamagedChunkEndsWithTheCorruptedSetupErrorAndLeavesNoPartial
 
     const std::string folder = SetupFolder(solid ? "damaged-solid" : "damaged-per-file");
     EXPECT_EQ(RunAnsweringCorruptedSetup(WriteImage(folder, image)), 3);
-    ExpectInstalled(product.files[0], InstalledPath(product.files[0].target, folder));
-    EXPECT_FALSE(FileExists(InstalledPath(product.files[1].target, folder))) << "the partly written file is removed";
-    EXPECT_FALSE(FileExists(InstalledPath(product.files[2].target, folder)));
+    EXPECT_FALSE(FileExists(kProductFolder)) << "the damage is found before anything is written";
     ExpectNoTemporaryFiles();
   }
 }
@@ -358,7 +357,7 @@ TEST_F(Extraction, AStoredSizeListThatDoesNotMatchTheFileRecordsStopsBeforeAnyFi
 }
 
 // Needs a small drive F:; scripts/full-disk-test mounts one and runs this.
-TEST_F(Extraction, FullDiskAFileThatDoesNotFitIsRemovedAndTheFilesAfterItAreWritten) {
+TEST_F(Extraction, FullDiskAFileThatDoesNotFitIsRemovedOrKeepsItsOldVersionAndTheFilesAfterItAreWritten) {
   if (GetFileAttributesA("F:\\") == INVALID_FILE_ATTRIBUTES)
     GTEST_SKIP() << "no drive F:; scripts/full-disk-test runs this test with F: on a 4 MiB tmpfs";
   const std::string target = "F:\\Velmora";
@@ -372,10 +371,28 @@ TEST_F(Extraction, FullDiskAFileThatDoesNotFitIsRemovedAndTheFilesAfterItAreWrit
     AddFile(product, target + "\\after.bin", MixedBytes(500000, 2));
     AddFile(product, target + "\\last.txt", TextBytes("last"));
     const std::string folder = SetupFolder(solid ? "full-disk-solid" : "full-disk-per-file");
-    EXPECT_EQ(RunSilently(WriteImage(folder, ImageOnDisks(product, 1))), 0);
+    const std::string setup = WriteImage(folder, ImageOnDisks(product, 1));
+    EXPECT_EQ(RunSilently(setup), 4) << "installed with errors";
     EXPECT_FALSE(FileExists(target + "\\too-large.bin")) << "left behind truncated";
     for (size_t i : {0, 2, 3}) ExpectInstalled(product.files[i], product.files[i].target);
     ExpectNoTemporaryFiles();
+
+    // An older version of the file that does not fit stays as it was, and no
+    // temporary file is left beside it.
+    RemoveTree(target);
+    CreateDirectoryA(target.c_str(), nullptr);
+    const TBytes old = CountingLines(1024 * 1024);
+    PlaceFile(target + "\\too-large.bin", old, kBaseFileTime);
+    EXPECT_EQ(RunSilently(setup), 4);
+    EXPECT_TRUE(ReadWholeFile(target + "\\too-large.bin") == old) << "the old version was damaged";
+    for (size_t i : {0, 2, 3}) ExpectInstalled(product.files[i], product.files[i].target);
+    int entries = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((target + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+      entries += found.cFileName[0] != '.';
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    EXPECT_EQ(entries, 4) << "a temporary file was left on the full drive";
   }
   RemoveTree(target);
 }

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "archive/setup_archive.h"
+#include "engine/file_data_check.h"
 #include "engine/file_extraction.h"
+#include "toolkit/run_log.h"
 #include "engine/progress.h"
 #include "engine/uninstall_list.h"
 #include "extraction_support.h"
@@ -30,7 +32,7 @@ protected:
     UninstallFileList().clear();
     RemoveTree(kTargetFolder);
     RemoveTree("C:\\velmora-tests\\in-process");
-    DeleteTemporaryFiles(1);
+    DeleteTemporaryFiles();
   }
 
   // Reads the setup's archive and script as the start-up does.
@@ -82,8 +84,11 @@ TEST_F(ExtractionInProcess, TheUninstallListHoldsExactlyTheWrittenFilesWithFlag1
     SetProgressRange(100);
     UninstallFileList() = {"an earlier entry"};
 
-    ExtractFilesFrom(setup, archive);
+    const int failuresBefore = FailureCount();
+    TDataAreaCheck check = CheckFileDataInSetup(setup, archive);
+    ExtractFilesFrom(setup, archive, check);
     CloseHandle(holder);
+    EXPECT_EQ(FailureCount() - failuresBefore, 2) << "held.dll and the folder in the way";
 
     const std::vector<std::string> expected = {"an earlier entry", root + "bin\\a.exe", root + "e\\f\\e.dll",
                                                root + "empty.txt", root + "held.dll"};
@@ -117,5 +122,5 @@ TEST(ExtractionStagingFile, IsMadeOnlyWhereNoneIsAndSharedWithNobodyWhileOpen) {
   }
   EXPECT_FALSE(TFileStream::Open(path, TFileStream::Mode::CreateNew)) << "an existing file is never taken over";
   DeleteFileA(path.c_str());
-  DeleteTemporaryFiles(1);
+  DeleteTemporaryFiles();
 }

@@ -56,7 +56,7 @@ protected:
   void SetUp() override { RemoveTarget(); }
   void TearDown() override {
     RemoveTarget();
-    DeleteTemporaryFiles(1);
+    ClearTemporaryFolder();
   }
 };
 

@@ -53,7 +53,7 @@ void ExpectRect(HWND control, int left, int top, int width, int height) {
 
 class LanguageDialog : public ::testing::Test {
 protected:
-  void TearDown() override { DeleteTemporaryFiles(3); }
+  void TearDown() override { ClearTemporaryFolder(); }
 };
 
 }  // namespace

@@ -19,7 +19,7 @@ class ResourceDispatch : public ::testing::Test {
 protected:
   void SetUp() override { CreateTemporaryFolder(); }
   void TearDown() override {
-    DeleteTemporaryFiles(3);
+    DeleteTemporaryFiles();
     Pictures() = TPictures();
   }
 };
@@ -76,23 +76,24 @@ TEST_F(ResourceDispatch, OtherCodesBecomeNumberedTemporaryFiles) {
   EXPECT_TRUE(ReadWholeFile(TemporaryFileName(16)).empty());
 }
 
-TEST(TemporaryFolder, NamesFilesInsideDollarInstAndRemovesThemAll) {
+TEST(TemporaryFolder, NamesFilesInsideDollarInstAndRemovesWhatItWrote) {
   std::string folder = TemporaryFolder();
   ASSERT_GT(folder.size(), 7u);
   EXPECT_EQ(folder.substr(folder.size() - 7), "\\$inst\\");
   EXPECT_EQ(TemporaryFileName(15), folder + "15.tmp");
 
-  CreateTemporaryFolder();
-  const int languages = 3;
-  for (int t : {0, 6, 17, 20, 23, 50, 53}) ASSERT_TRUE(WriteTemporaryFile(t, "x", 1)) << t;
-  DeleteTemporaryFiles(languages);
+  ASSERT_TRUE(CreateTemporaryFolder());
+  // Whatever the script's language count says: every file written goes.
+  for (int t : {0, 6, 17, 20, 23, 50, 53, 99, 255}) ASSERT_TRUE(WriteTemporaryFile(t, "x", 1)) << t;
+  DeleteTemporaryFiles();
   EXPECT_FALSE(FileExists(folder)) << "every file it writes is deleted and the folder with them";
 
-  // A file outside the numbers it knows keeps the folder.
-  CreateTemporaryFolder();
-  ASSERT_TRUE(WriteTemporaryFile(24, "x", 1));
-  DeleteTemporaryFiles(languages);
+  // A file the run did not write is left, and keeps the folder.
+  ASSERT_TRUE(CreateTemporaryFolder());
+  ASSERT_TRUE(WriteWholeFile(TemporaryFileName(24), TBytes{1}));
+  DeleteTemporaryFiles();
   EXPECT_TRUE(FileExists(TemporaryFileName(24)));
-  DeleteTemporaryFiles(4);
+  DeleteFileA(TemporaryFileName(24).c_str());
+  DeleteTemporaryFiles();
   EXPECT_FALSE(FileExists(folder));
 }

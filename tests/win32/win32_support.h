@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mksetup/archive_writer.h"
+#include "startup/temp_folder.h"
 
 // A 24-bit bottom-up bitmap file of the given size, filled with one colour.
 inline TBytes MakeBitmapFile(int width, int height, uint8_t blue = 10, uint8_t green = 20, uint8_t red = 30) {
@@ -97,4 +98,32 @@ inline TScriptBuilder PermissiveScript() {
            {39, "0"}, {79, "0"}, {36, "0"}, {52, "0"}})
     script.SetField(field, value);
   return script;
+}
+
+// Deletes a folder with everything in it, read-only files included.
+inline void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+// Empties and removes "$inst", whichever process left files in it (a setup
+// the test had to end by force, say).
+inline void ClearTemporaryFolder() {
+  const std::string folder = TemporaryFolder();
+  if (!folder.empty()) RemoveTree(folder.substr(0, folder.size() - 1));
 }

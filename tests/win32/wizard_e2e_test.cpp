@@ -131,7 +131,7 @@ protected:
   void TearDown() override {
     RemoveInstalled();
     RemoveDirectoryA((Programs() + "\\Velmora Existing").c_str());
-    DeleteTemporaryFiles(1);
+    ClearTemporaryFolder();
   }
 };
 

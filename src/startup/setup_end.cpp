@@ -1,0 +1,18 @@
+#include "startup/setup_end.h"
+
+#include <windows.h>
+
+#include "startup/exit_codes.h"
+#include "startup/temp_folder.h"
+#include "toolkit/run_log.h"
+
+int FinishSetup(int exitCode) {
+  DeleteTemporaryFiles();
+  if (FailureCount() > 0) LogLine(std::to_string(FailureCount()) + " item(s) could not be installed");
+  LogLine("exit code " + std::to_string(exitCode));
+  return exitCode;
+}
+
+void EndSetup(int exitCode) { ExitProcess(UINT(FinishSetup(exitCode))); }
+
+int CompletedExitCode() { return FailureCount() > 0 ? kExitWithErrors : kExitOk; }

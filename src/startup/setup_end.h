@@ -1,0 +1,11 @@
+// How every run of the setup ends: the temporary files removed and the exit
+// code written to the log, whether the end is orderly or not.
+#pragma once
+
+// Cleans up, logs the exit code and returns it (for the program's own return).
+int FinishSetup(int exitCode);
+// The same, then ends the process at once.
+[[noreturn]] void EndSetup(int exitCode);
+// The exit code of a run whose installation completed: kExitOk, or
+// kExitWithErrors when any item could not be made.
+int CompletedExitCode();

@@ -1,0 +1,66 @@
+#include "toolkit/run_log.h"
+
+#include <cstdio>
+
+#include "toolkit/win32_handle.h"
+
+namespace {
+
+TWin32Handle& LogFile() {
+  static TWin32Handle file;
+  return file;
+}
+
+int g_failures = 0;
+
+std::string TimeStamp() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                t.wSecond);
+  return text;
+}
+
+}  // namespace
+
+void OpenRunLog(const std::string& path) {
+  // FILE_APPEND_DATA alone: every write lands at the end, even when another
+  // run appends to the same log at the same time.
+  LogFile() = TWin32Handle(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool RunLogOpen() { return bool(LogFile()); }
+
+void LogLine(const std::string& text) {
+  if (!LogFile()) return;
+  const std::string line = TimeStamp() + text + "\r\n";
+  DWORD written = 0;
+  WriteFile(LogFile().Get(), line.data(), DWORD(line.size()), &written, nullptr);
+}
+
+void LogFailure(const std::string& what, DWORD error) {
+  ++g_failures;
+  std::string line = "FAILED " + what;
+  if (error != 0) {
+    line += ": Windows error " + std::to_string(error);
+    const std::string text = SystemErrorText(error);
+    if (!text.empty()) line += " (" + text + ")";
+  }
+  LogLine(line);
+}
+
+int FailureCount() { return g_failures; }
+
+std::string SystemErrorText(DWORD error) {
+  char buffer[512];
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, buffer,
+                                 sizeof buffer, nullptr);
+  std::string text(buffer, n);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
+    text.pop_back();
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  return text;
+}

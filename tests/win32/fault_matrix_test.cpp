@@ -1,0 +1,250 @@
+// The real setup.exe run unattended against damaged setups and machines that
+// refuse what it installs: the exit code, what its "/LOG=" log says, and that
+// damage changes nothing and a failed replacement keeps the old file.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+#include "extraction_support.h"
+#include "startup/corrupted_setup.h"
+#include "startup/temp_folder.h"
+#include "ui_driver.h"
+
+namespace {
+
+const char kRoot[] = "C:\\velmora-tests\\faults";
+const char kRegistryKey[] = "Software\\VelmoraFaults";
+const TBytes kOldBytes = TextBytes("the old version, which must survive");
+
+std::string Text(const std::string& path) {
+  const TBytes bytes = ReadWholeFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+std::set<std::string> FolderEntries(const std::string& folder) {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..") names.insert(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+bool RegistryValueExists() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  const bool found = RegQueryValueExA(key, "Installed", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return found;
+}
+
+// Three files in stored blocks (so that damage can be placed in a known
+// one), a registry value, and a phase-0 command and a phase-1 command that
+// leave their marks in the probe log.
+TProduct ThreeFiles(bool solid) {
+  TProduct product;
+  product.solid = solid;
+  product.compressed = false;
+  AddFile(product, "@$&%04\\first.txt", MixedBytes(5000, 1));
+  AddFile(product, "@$&%04\\second.bin", MixedBytes(30000, 2));
+  AddFile(product, "@$&%04\\last.txt", MixedBytes(9000, 3));
+  return product;
+}
+
+// Block 0 also carries a licence text and a resource behind it, so that
+// damage late in block 0 comes after temporary files were written.
+TSetupImage ImageWithCommands(const TProduct& product, int disks = 1, uint32_t phase1SleepMs = 0) {
+  TArchiveInput input = ExtractionInput(product);
+  input.resources = {{15, MixedBytes(30000, 8)}, {40, MixedBytes(30000, 9)}};
+  TScriptBuilder script = ExtractionScript(product);
+  script.AddRecord(kSectionRegistry, {"1", kRegistryKey, "Installed", "yes", "0", "1"});
+  const std::string probe = ExecutableFolder() + "command_probe.exe";
+  script.AddRecord(kSectionCommands, {"", probe, "before", "0", "0", "1"});
+  script.AddRecord(kSectionCommands, {"", probe, "after " + std::to_string(phase1SleepMs), "0", "1", "1"});
+  script.AddRecord(kSectionCommands, {"", probe, "last", "0", "1", "1"});
+  script.SetField(40, "3");
+  input.script = script.Serialize();
+  if (disks <= 1) return BuildSetupImage(input);
+  const uint64_t area = TrailerOf(BuildSetupImage(input).executable).dataSize;
+  input.diskSize = area / uint64_t(disks) + 1;
+  return BuildSetupImage(input);
+}
+
+class Faults : public ::testing::Test {
+protected:
+  void SetUp() override { Clean(); }
+  void TearDown() override { Clean(); }
+
+  void Clean() {
+    RemoveTree(kRoot);
+    RemoveTree(kProductFolder);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kRegistryKey);
+    ClearTemporaryFolder();
+    CreateDirectoryA("C:\\velmora-tests", nullptr);
+    CreateDirectoryA(kRoot, nullptr);
+  }
+
+  std::string LogPath() const { return std::string(kRoot) + "\\setup.log"; }
+  std::string ProbeLog() const { return std::string(kRoot) + "\\probe.log"; }
+
+  std::unique_ptr<ui::TProcess> Start(const TSetupImage& image, const std::string& switches, bool disks = true) {
+    const std::string folder = std::string(kRoot) + "\\setup\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string setup = disks ? WriteImage(folder, image) : WriteSetup(folder, image.executable);
+    return ui::TProcess::Start(setup, switches + " \"/LOG=" + LogPath() + "\"", std::string(),
+                               {"VELMORA_PROBE_LOG=" + ProbeLog()});
+  }
+
+  // Runs without a single box: a box nobody answers would hang the run.
+  int RunQuietly(const TSetupImage& image, const std::string& folder = kProductFolder) {
+    auto process = Start(image, "/Q \"/P=" + folder + "\"");
+    return process ? process->WaitForExit(120000) : -1;
+  }
+};
+
+}  // namespace
+
+TEST_F(Faults, DamagedSetupsEndWithExitCode3BeforeAnythingChanges) {
+  struct TCase {
+    const char* what;
+    bool solid;
+    std::function<void(TSetupImage&)> damage;
+  } cases[] = {
+      {"a download cut off in the file data", false,
+       [](TSetupImage& i) { i.executable.resize(TrailerOf(i.executable).dataOffset + 100); }},
+      {"a flipped byte early in block 0", true,
+       [](TSetupImage& i) { i.executable[TrailerOf(i.executable).block0Offset + 20] ^= 1; }},
+      {"a flipped byte in block 0's last chunk", false,
+       [](TSetupImage& i) {
+         const TArchiveTrailer t = TrailerOf(i.executable);
+         i.executable[t.block0Offset + t.block0Length - 3] ^= 1;
+       }},
+      {"a flipped byte in the first file's block", false,
+       [](TSetupImage& i) { i.executable[TrailerOf(i.executable).dataOffset + StoredBlockOffset(100)] ^= 1; }},
+      {"a flipped byte in the last file's block", false,
+       [](TSetupImage& i) {
+         const TArchiveTrailer t = TrailerOf(i.executable);
+         i.executable[t.dataOffset + t.dataSize - 2] ^= 1;
+       }},
+      {"a flipped byte at the end of the solid block", true,
+       [](TSetupImage& i) {
+         const TArchiveTrailer t = TrailerOf(i.executable);
+         i.executable[t.dataOffset + t.dataSize - 2] ^= 1;
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Clean();
+    const TProduct product = ThreeFiles(c.solid);
+    TSetupImage image = ImageWithCommands(product);
+    c.damage(image);
+    CreateDirectoryA(kProductFolder, nullptr);
+    WriteWholeFile(std::string(kProductFolder) + "\\second.bin", kOldBytes);
+
+    EXPECT_EQ(RunQuietly(image), 3);
+    EXPECT_EQ(FolderEntries(kProductFolder), std::set<std::string>{"second.bin"});
+    EXPECT_TRUE(ReadWholeFile(std::string(kProductFolder) + "\\second.bin") == kOldBytes);
+    EXPECT_FALSE(RegistryValueExists());
+    EXPECT_FALSE(FileExists(ProbeLog())) << "a phase-0 command ran";
+    EXPECT_FALSE(FileExists(TemporaryFolder())) << "the temporary files stayed";
+    const std::string log = Text(LogPath());
+    EXPECT_NE(log.find("setup started: "), std::string::npos) << log;
+    EXPECT_NE(log.find(std::string("ERROR ") + kCorruptedSetupText), std::string::npos) << log;
+    EXPECT_NE(log.find("exit code 3"), std::string::npos) << log;
+  }
+}
+
+TEST_F(Faults, ItemsThatCannotBeMadeAreLoggedAndEndWithExitCode4KeepingTheOldFiles) {
+  TProduct product = ThreeFiles(false);
+  AddFile(product, "@$&%04\\locked.dll", MixedBytes(20000, 4));
+  AddFile(product, "@$&%04\\readonly.cfg", MixedBytes(700, 5));
+  const std::string folder = kProductFolder;
+  CreateDirectoryA(kProductFolder, nullptr);
+  for (const char* name : {"second.bin", "locked.dll", "readonly.cfg"}) WriteWholeFile(folder + "\\" + name, kOldBytes);
+  SetFileAttributesA((folder + "\\readonly.cfg").c_str(), FILE_ATTRIBUTE_READONLY);
+  HANDLE holder = CreateFileA((folder + "\\locked.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+  const int exitCode = RunQuietly(ImageWithCommands(product));
+  CloseHandle(holder);
+  EXPECT_EQ(exitCode, 4);
+  ExpectInstalled(product.files[0], folder + "\\first.txt");
+  ExpectInstalled(product.files[1], folder + "\\second.bin");  // replaced whole
+  ExpectInstalled(product.files[2], folder + "\\last.txt");
+  for (const char* name : {"locked.dll", "readonly.cfg"})
+    EXPECT_TRUE(ReadWholeFile(folder + "\\" + name) == kOldBytes) << name;
+  EXPECT_EQ(FolderEntries(folder),
+            (std::set<std::string>{"first.txt", "second.bin", "last.txt", "locked.dll", "readonly.cfg"}))
+      << "a temporary file was left beside them";
+  EXPECT_TRUE(RegistryValueExists()) << "the run goes on after a failed item";
+
+  const std::string log = Text(LogPath());
+  EXPECT_NE(log.find("installed file C:\\Product\\second.bin (30000 bytes)"), std::string::npos) << log;
+  EXPECT_NE(log.find("FAILED file C:\\Product\\locked.dll: Windows error "), std::string::npos) << log;
+  EXPECT_NE(log.find("FAILED file C:\\Product\\readonly.cfg: Windows error 5 ("), std::string::npos) << log;
+  EXPECT_NE(log.find("installed registry value HKCU\\Software\\VelmoraFaults\\Installed = yes"), std::string::npos);
+  EXPECT_NE(log.find("2 item(s) could not be installed"), std::string::npos) << log;
+  EXPECT_NE(log.find("exit code 4"), std::string::npos) << log;
+
+  // A drive that does not exist: every file fails, the run still ends.
+  std::string drive = "Q:";
+  for (char letter = 'Q'; letter <= 'Z' && GetDriveTypeA((drive + "\\").c_str()) != DRIVE_NO_ROOT_DIR; ++letter)
+    drive[0] = letter;
+  DeleteFileA(LogPath().c_str());
+  EXPECT_EQ(RunQuietly(ImageWithCommands(product), drive + "\\Product"), 4);
+  EXPECT_NE(Text(LogPath()).find("FAILED file " + drive + "\\Product\\first.txt: Windows error "), std::string::npos)
+      << Text(LogPath());
+}
+
+TEST_F(Faults, UnattendedEndsWithoutABoxAMissingDiskIs5AndNoTemporaryFolderIs6) {
+  const TProduct product = ThreeFiles(false);
+  const TSetupImage image = ImageWithCommands(product, 2);
+  ASSERT_EQ(image.disks.size(), 1u);
+  auto process = Start(image, "/Q /P=C:\\Product", false);  // the disk file is not there
+  ASSERT_TRUE(process);
+  ASSERT_EQ(process->WaitForExit(120000), 5);
+  const std::string log = Text(LogPath());
+  EXPECT_NE(log.find("disk file 2 is missing"), std::string::npos) << log;
+  EXPECT_NE(log.find("exit code 5"), std::string::npos) << log;
+  EXPECT_FALSE(FileExists(TemporaryFolder()));
+
+  // A temporary path that cannot be made (a file stands where a folder
+  // would have to be): refused, and nothing written to the current folder.
+  const std::string blocker = std::string(kRoot) + "\\not-a-folder";
+  WriteWholeFile(blocker, TextBytes("x"));
+  DeleteFileA(LogPath().c_str());
+  const std::string work = std::string(kRoot) + "\\work";
+  CreateDirectoryA(work.c_str(), nullptr);
+  const std::string setup = std::string(kRoot) + "\\setup\\setup.exe";
+  auto refused = ui::TProcess::Start(setup, "/Q \"/LOG=" + LogPath() + "\"", work,
+                                     {"TMP=" + blocker + "\\temp", "TEMP=" + blocker + "\\temp"});
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->WaitForExit(60000), 6);
+  EXPECT_NE(Text(LogPath()).find(std::string("ERROR ") + kNoTemporaryFolderText), std::string::npos)
+      << Text(LogPath());
+  EXPECT_TRUE(FolderEntries(work).empty()) << "temporary files written into the current folder";
+}
+
+TEST_F(Faults, AQuitWhileACommandIsWaitedForEndsAfterThatCommandWithExitCode1) {
+  const TProduct product = ThreeFiles(true);
+  auto process = Start(ImageWithCommands(product, 1, 3000), "/S /P=C:\\Product");
+  ASSERT_TRUE(process);
+  for (int i = 0; i < 600 && Text(ProbeLog()).find("start after") == std::string::npos; ++i) Sleep(50);
+  ASSERT_NE(Text(ProbeLog()).find("start after"), std::string::npos) << Text(ProbeLog());
+  HWND wizard = nullptr;
+  for (HWND window : ui::TopLevelWindows(process->Id(), false))
+    if (ui::ClassName(window) == "VelmoraSetupWizard") wizard = window;
+  ASSERT_TRUE(wizard);
+  PostMessageA(wizard, WM_CLOSE, 0, 0);  // silent: any close request is a quit
+
+  EXPECT_EQ(process->WaitForExit(60000), 1);
+  const std::string probes = Text(ProbeLog());
+  EXPECT_NE(probes.find("end after"), std::string::npos) << "the command is waited for to its end";
+  EXPECT_EQ(probes.find("start last"), std::string::npos) << "the next command ran: " << probes;
+  EXPECT_NE(Text(LogPath()).find("installation stopped on request"), std::string::npos);
+  EXPECT_FALSE(FileExists(TemporaryFolder()));
+}
