@@ -140,6 +140,18 @@ TEST_F(LanguageDialog, TheSwitchPicksTheLastMatchWithoutADialog) {
   ASSERT_TRUE(dialog);
   ui::Close(dialog);
   EXPECT_EQ(process->WaitForExit(20000), 1);
+
+  // "/Q" without a request: no dialog, no box; the language the dialog would
+  // have offered first (no record lists Russian, so English in both runs).
+  const std::string log = "C:\\velmora-tests\\lang-switch\\unattended.log";
+  DeleteFileA(log.c_str());
+  process = ui::TProcess::Start(setup, "/Q /LOG=" + log);
+  EXPECT_EQ(process->WaitForExit(20000), 2);
+  const TBytes text = ReadWholeFile(log);
+  const std::string logged(text.begin(), text.end());
+  EXPECT_NE(logged.find("language: English\r\n"), std::string::npos) << logged;
+  EXPECT_NE(logged.find("REFUSED: Windows class "), std::string::npos) << logged;
+  EXPECT_NE(logged.find("exit code 2"), std::string::npos) << logged;
 }
 
 TEST_F(LanguageDialog, ASingleLanguageNeverAsks) {
