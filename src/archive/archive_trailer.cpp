@@ -1,5 +1,7 @@
 #include "archive/archive_trailer.h"
 
+#include "archive/archive_end.h"
+
 void DecodeArchiveTrailer(const uint8_t raw[kTrailerSize], TArchiveTrailer& t) {
   t.itemCount = raw[0];
   t.storedSizeCount = LoadLE64(raw + 1);
@@ -33,10 +35,11 @@ bool TrailerFitsFile(const TArchiveTrailer& t, uint64_t fileSize) {
 }
 
 bool ReadArchiveTrailer(TStream& file, TArchiveTrailer& trailer) {
-  int64_t size = file.Size();
-  if (size < kTrailerSize) return false;
+  uint64_t end = 0;
+  if (!FindArchiveEnd(file, end) || end < uint64_t(kTrailerSize)) return false;
+  const int64_t at = int64_t(end) - kTrailerSize;
   uint8_t raw[kTrailerSize];
-  if (file.Seek(-kTrailerSize, TSeekOrigin::End) < 0 || !file.ReadExact(raw, kTrailerSize)) return false;
+  if (file.Seek(at, TSeekOrigin::Start) != at || !file.ReadExact(raw, kTrailerSize)) return false;
   DecodeArchiveTrailer(raw, trailer);
-  return TrailerFitsFile(trailer, uint64_t(size));
+  return TrailerFitsFile(trailer, end);
 }

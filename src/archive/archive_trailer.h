@@ -36,6 +36,7 @@ void EncodeArchiveTrailer(const TArchiveTrailer& trailer, uint8_t raw[kTrailerSi
 // stored size list and the item code list, all before the trailer.
 bool TrailerFitsFile(const TArchiveTrailer& trailer, uint64_t fileSize);
 
-// Reads the trailer from the end of the file and checks the end mark and the
-// fit. False means the file is not a sound setup.
+// Reads the trailer from the end of the archive (the end of the file, or
+// where a signature's certificate table begins) and checks the end mark and
+// the fit. False means the file is not a sound setup.
 bool ReadArchiveTrailer(TStream& file, TArchiveTrailer& trailer);

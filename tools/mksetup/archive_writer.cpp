@@ -137,19 +137,27 @@ TBytes BuildDataArea(const TArchiveInput& input, std::vector<uint64_t>& storedSi
 
 TSetupImage BuildSetupImage(const TArchiveInput& input) {
   if (input.resources.size() + 1 > 255) throw std::runtime_error("more than 254 resource items");
+  const TBytes block0 = BuildBlock0(input);
+  std::vector<uint64_t> storedSizes;
+  const TBytes area = BuildDataArea(input, storedSizes);
+  size_t share = area.size();
+  if (!input.solid && input.diskSize > 0) share = size_t(std::min<uint64_t>(input.diskSize, area.size()));
+
+  // Signing tools pad a file to a multiple of 8 bytes before they append the
+  // certificate table; a setup that already has that length signs without
+  // a gap after its trailer. The padding goes before block 0.
+  const size_t tail = block0.size() + share + 8 * storedSizes.size() + input.resources.size() + 1 + kTrailerSize;
+  const size_t padding = (8 - (input.stub.size() + tail) % 8) % 8;
+
   TSetupImage image;
   image.executable = input.stub;
+  image.executable.resize(input.stub.size() + padding, 0);
   TArchiveTrailer trailer;
   trailer.itemCount = uint8_t(input.resources.size() + 1);
   trailer.block0Offset = image.executable.size();
-  TBytes block0 = BuildBlock0(input);
   trailer.block0Length = block0.size();
   AppendBytes(image.executable, block0);
 
-  std::vector<uint64_t> storedSizes;
-  TBytes area = BuildDataArea(input, storedSizes);
-  size_t share = area.size();
-  if (!input.solid && input.diskSize > 0) share = size_t(std::min<uint64_t>(input.diskSize, area.size()));
   trailer.dataOffset = image.executable.size();
   trailer.dataSize = share;
   image.executable.insert(image.executable.end(), area.begin(), area.begin() + long(share));
