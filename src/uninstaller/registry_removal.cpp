@@ -16,20 +16,33 @@ bool IsEmptyKey(HKEY root, const std::string& path) {
          subkeys == 0 && values == 0;
 }
 
+// A key that cannot even be read is taken as absent.
+bool ValueExists(HKEY root, const std::string& path, const std::string& name) {
+  TRegistryKey key;
+  return key.Open(root, path, KEY_QUERY_VALUE) &&
+         RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) != ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace
 
-void RemoveRegistryValue(const TRemovalStep& step) {
-  HKEY root = RegistryRoot(step.root);
-  if (!root) return;
+bool DeleteRegistryValue(int rootIndex, const std::string& path, const std::string& name) {
+  HKEY root = RegistryRoot(rootIndex);
+  if (!root) return true;
   {
     TRegistryKey key;
-    if (!key.Open(root, step.registryKey, KEY_SET_VALUE | KEY_QUERY_VALUE)) return;
-    RegDeleteValueA(key.Get(), step.valueName.c_str());
-    // A value that could not be deleted keeps its key.
-    if (RegQueryValueExA(key.Get(), step.valueName.c_str(), nullptr, nullptr, nullptr, nullptr) != ERROR_FILE_NOT_FOUND)
-      return;
+    if (key.Open(root, path, KEY_SET_VALUE)) RegDeleteValueA(key.Get(), name.c_str());
   }
+  return !ValueExists(root, path, name);
+}
+
+bool RemoveRegistryValue(const TRemovalStep& step) {
+  HKEY root = RegistryRoot(step.root);
+  if (!root) return true;
+  // A value that could not be deleted keeps its key.
+  if (!DeleteRegistryValue(step.root, step.registryKey, step.valueName)) return false;
   for (const std::string& path : KeysToPrune(step.registryKey)) {
-    if (!IsEmptyKey(root, path) || RegDeleteKeyA(root, path.c_str()) != ERROR_SUCCESS) break;
+    if (!IsEmptyKey(root, path)) break;
+    if (RegDeleteKeyA(root, path.c_str()) != ERROR_SUCCESS) return false;
   }
+  return true;
 }

@@ -3,19 +3,19 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "toolkit/file_stream.h"
-#include "toolkit/message_pump.h"
+#include "startup/fonts_key.h"
 #include "toolkit/component_library.h"
+#include "toolkit/file_stream.h"
 #include "toolkit/shell_open.h"
-#include "toolkit/path_parts.h"
-#include "toolkit/registry_key.h"
-#include "toolkit/win32_handle.h"
+#include "uninstaller/registry_removal.h"
 
 namespace {
 
-const char kFontsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 // As long as the setup waits when it announces a font.
 constexpr UINT kBroadcastTimeoutMs = 2000;
+constexpr int kRootLocalMachine = 2;
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // An INI file left without any section is no longer the product's.
 bool HoldsOnlyBlanks(const std::string& path) {
@@ -30,44 +30,48 @@ bool HoldsOnlyBlanks(const std::string& path) {
 
 }  // namespace
 
-void RunUninstallCommand(const TRemovalStep& step) {
-  OpenWithShell(step.path, step.parameters, step.showCommand, step.wait);
+bool RunUninstallCommand(const TRemovalStep& step) {
+  return OpenWithShell(step.path, step.parameters, step.showCommand, step.wait);
 }
 
-void UnregisterComponent(const std::string& path) {
+bool UnregisterComponent(const std::string& path) {
+  if (!Exists(path)) return true;
   // The same search as at registration: the component's folder serves its
   // dependencies.
-  CallComponentEntry(LoadComponentLibrary(path), "DllUnregisterServer");
+  const TModuleHandle module = LoadComponentLibrary(path);
+  return module && RunComponentEntry(module, "DllUnregisterServer") != TEntryCall::Failed;
 }
 
-void RemoveFont(const TRemovalStep& step) {
+bool RemoveFont(const TRemovalStep& step) {
   if (!step.path.empty()) RemoveFontResourceA(step.path.c_str());
-  TRegistryKey fonts;
-  if (!step.fontName.empty() && fonts.Open(HKEY_LOCAL_MACHINE, kFontsKey, KEY_SET_VALUE))
-    RegDeleteValueA(fonts.Get(), step.fontName.c_str());
+  // An empty name would be the key's default value, which is not the font's.
+  const bool removed = step.fontName.empty() || DeleteRegistryValue(kRootLocalMachine, FontsKey(), step.fontName);
   DWORD_PTR result = 0;
   SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
+  return removed;
 }
 
-void DeleteProductFile(const std::string& path) {
+bool DeleteProductFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
   if (attributes & FILE_ATTRIBUTE_READONLY) {
     // No attribute at all would mean "leave them as they are".
     const DWORD rest = attributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
     SetFileAttributesA(path.c_str(), rest ? rest : FILE_ATTRIBUTE_NORMAL);
   }
-  DeleteFileA(path.c_str());
+  return DeleteFileA(path.c_str()) != 0;
 }
 
-void RemoveIniKey(const TRemovalStep& step) {
+bool RemoveIniKey(const TRemovalStep& step) {
   const char* file = step.path.c_str();
-  WritePrivateProfileStringA(step.section.c_str(), step.key.c_str(), nullptr, file);
+  // Windows would make a file just to take nothing out of it.
+  if (!Exists(step.path)) return true;
+  if (!WritePrivateProfileStringA(step.section.c_str(), step.key.c_str(), nullptr, file)) return false;
   char keys[4];
-  if (GetPrivateProfileStringA(step.section.c_str(), nullptr, "", keys, sizeof keys, file) != 0) return;
+  if (GetPrivateProfileStringA(step.section.c_str(), nullptr, "", keys, sizeof keys, file) != 0) return true;
   WritePrivateProfileStringA(step.section.c_str(), nullptr, nullptr, file);
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);  // written through before it is read
-  if (HoldsOnlyBlanks(step.path)) DeleteProductFile(step.path);
+  return !HoldsOnlyBlanks(step.path) || DeleteProductFile(step.path);
 }
 
 bool RemoveEmptyFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }

@@ -62,7 +62,7 @@ void CloseRequested() {
       if (!s.stopRequested && ConfirmQuit()) s.stopRequested = true;  // at the next step boundary
       break;
     case TPhase::Done:
-      End(kExitOk);
+      End(s.exitCode);
       break;
   }
 }
@@ -87,7 +87,9 @@ void RunRemovalFromWindow() {
   hooks.status = [&s](const std::string& text) { SetWindowTextA(s.status, text.c_str()); };
   hooks.stepped = [&s] { SendMessageA(s.bar, PBM_SETPOS, WPARAM(++s.position), 0); };
   hooks.stopRequested = [&s] { return s.stopRequested; };
-  if (RunRemoval(*s.plan, texts, *s.self, hooks) == TRemovalEnd::Stopped) End(kExitUserCancelled);
+  const TRemovalResult result = RunRemoval(*s.plan, texts, *s.self, hooks);
+  s.exitCode = ExitCodeOf(result);
+  if (result.end == TRemovalEnd::Stopped) End(s.exitCode);
   else ShowCompletion();
 }
 
@@ -123,7 +125,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PostMessageA(window, WM_CLOSE, 0, 0);
       } else if (LOWORD(wParam) == kMainButton) {
         if (s.phase == TPhase::Confirm) StartClicked();
-        else if (s.phase == TPhase::Done) End(kExitOk);
+        else if (s.phase == TPhase::Done) End(s.exitCode);
       }
       return 0;
   }

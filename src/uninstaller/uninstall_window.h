@@ -11,6 +11,8 @@
 
 // Shows the window and runs it to its end. Returns the exit code: 0 when
 // the removal completed and the user pressed Finish (or closed the window),
-// 1 when the user confirmed quitting before or during the removal.
+// 4 the same but some item could not be removed, 1 when the user confirmed
+// quitting before or during the removal. An empty picture leaves the header
+// without one.
 int RunUninstallWindow(const TUninstallLog& log, const std::vector<uint8_t>& picture,
                        const std::vector<TRemovalStep>& plan, TSelfRelocation& self);

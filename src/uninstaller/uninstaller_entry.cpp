@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "archive/script_text.h"
 #include "startup/command_line.h"
 #include "startup/dll_hardening.h"
 #include "startup/exit_codes.h"
@@ -10,6 +9,7 @@
 #include "uninstaller/removal_driver.h"
 #include "uninstaller/removal_plan.h"
 #include "uninstaller/uninstall_window.h"
+#include "uninstaller/uninstaller_options.h"
 #include "uninstaller/uninstaller_trailer.h"
 
 namespace {
@@ -22,15 +22,15 @@ const char kDamagedTrailerText[] =
     "The program cannot be removed with it.";
 const char kDamagedLogText[] = "The uninstall information cannot be read. The program cannot be removed.\r\n\r\n";
 
-bool IsSilent(const std::vector<std::string>& arguments) {
-  for (const std::string& argument : arguments)
-    if (UpperAscii(argument) == "/S") return true;
-  return false;
-}
-
 int Damaged(bool silent, const std::string& text) {
   if (!silent) MessageBoxA(nullptr, text.c_str(), "Error", MB_ICONERROR | MB_OK);
   return kExitCorrupted;
+}
+
+// A file that cannot be opened counts as damaged.
+TTrailerState ReadOwnTrailer(const std::string& program, TUninstallerTrailer& trailer) {
+  auto self = TFileStream::Open(program, TFileStream::Mode::OpenRead);
+  return self ? ReadUninstallerTrailer(*self, trailer) : TTrailerState::Damaged;
 }
 
 bool ReadLogText(const std::string& path, std::string& text) {
@@ -42,31 +42,24 @@ bool ReadLogText(const std::string& path, std::string& text) {
   return size == 0 || file->ReadExact(&text[0], int32_t(size));
 }
 
-int RunSilently(const std::vector<TRemovalStep>& plan, TSelfRelocation& self) {
-  RunRemoval(plan, TRemovalTexts{}, self, TRemovalHooks{});
-  return kExitOk;
-}
-
 }  // namespace
 
 int UninstallerEntry() {
   HardenDllSearch();
-  const bool silent = IsSilent(ArgumentsOf(GetCommandLineA()));
+  const TUninstallerOptions options = ParseUninstallerArguments(ArgumentsOf(GetCommandLineA()));
   const std::string program = ProgramPath();
 
   TUninstallerTrailer trailer;
-  {
-    auto self = TFileStream::Open(program, TFileStream::Mode::OpenRead);
-    if (!self || !ReadUninstallerTrailer(*self, trailer)) return Damaged(silent, kDamagedTrailerText);
-  }
+  if (ReadOwnTrailer(program, trailer) == TTrailerState::Damaged) return Damaged(options.silent, kDamagedTrailerText);
+  const std::string logPath = ChooseLogPath(options.logPath, trailer.logPath, program);
   std::string text;
   TUninstallLog log;
-  if (ReadLogText(trailer.logPath, text)) log = ParseUninstallLog(text);
+  if (ReadLogText(logPath, text)) log = ParseUninstallLog(text);
   // Every log the setup writes ends with its settings.
-  if (!log.Find("s")) return Damaged(silent, kDamagedLogText + trailer.logPath);
+  if (!log.Find("s")) return Damaged(options.silent, kDamagedLogText + logPath);
 
-  const std::vector<TRemovalStep> plan = BuildRemovalPlan(log, trailer.logPath);
+  const std::vector<TRemovalStep> plan = BuildRemovalPlan(log, logPath);
   TSelfRelocation relocation(program);
-  if (silent) return RunSilently(plan, relocation);
+  if (options.silent) return ExitCodeOf(RunRemoval(plan, TRemovalTexts{}, relocation, TRemovalHooks{}));
   return RunUninstallWindow(log, trailer.picture, plan, relocation);
 }

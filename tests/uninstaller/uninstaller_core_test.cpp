@@ -8,6 +8,7 @@
 #include "uninstaller/registry_key_path.h"
 #include "uninstaller/removal_plan.h"
 #include "uninstaller/uninstall_log.h"
+#include "uninstaller/uninstaller_options.h"
 #include "uninstaller/uninstaller_trailer.h"
 
 namespace {
@@ -78,10 +79,12 @@ std::vector<uint8_t> WithTrailer(std::vector<uint8_t> program, const std::vector
   return program;
 }
 
-bool Read(std::vector<uint8_t> bytes, TUninstallerTrailer& trailer) {
+TTrailerState Read(std::vector<uint8_t> bytes, TUninstallerTrailer& trailer) {
   TMemoryStream stream(std::move(bytes));
   return ReadUninstallerTrailer(stream, trailer);
 }
+
+constexpr auto kSound = TTrailerState::Sound, kAbsent = TTrailerState::Absent, kDamaged = TTrailerState::Damaged;
 
 }  // namespace
 
@@ -89,18 +92,18 @@ TEST(UninstallerTrailerReader, ReadsThePathAndThePictureFromTheEnd) {
   const std::vector<uint8_t> program(1000, 'M');
   const std::string path = "C:\\Program Files\\Product\\Uninstall.ini";
   TUninstallerTrailer trailer;
-  ASSERT_TRUE(Read(WithTrailer(program, {}, path), trailer));
+  ASSERT_EQ(Read(WithTrailer(program, {}, path), trailer), kSound);
   EXPECT_EQ(trailer.logPath, path);
   EXPECT_TRUE(trailer.picture.empty());
 
   std::vector<uint8_t> picture = {'B', 'M'};
   for (int i = 0; i < 300; ++i) picture.push_back(uint8_t(i));
-  ASSERT_TRUE(Read(WithTrailer(program, picture, path), trailer));
+  ASSERT_EQ(Read(WithTrailer(program, picture, path), trailer), kSound);
   EXPECT_EQ(trailer.logPath, path);
   EXPECT_EQ(trailer.picture, picture);
 
   const std::string longPath(300, 'p');  // L above 255 uses both bytes
-  ASSERT_TRUE(Read(WithTrailer({}, picture, longPath), trailer)) << "the picture may start the file";
+  ASSERT_EQ(Read(WithTrailer({}, picture, longPath), trailer), kSound) << "the picture may start the file";
   EXPECT_EQ(trailer.logPath, longPath);
 }
 
@@ -109,27 +112,113 @@ TEST(UninstallerTrailerReader, LengthsThatDoNotFitAreDamage) {
   const std::vector<uint8_t> sound = WithTrailer(std::vector<uint8_t>(10, 'M'), {}, "C:\\u.ini");
   std::vector<uint8_t> bytes = sound;
   bytes[bytes.size() - 2] = uint8_t(bytes.size() - 1);  // L reaches past the start
-  EXPECT_FALSE(Read(bytes, trailer));
+  EXPECT_EQ(Read(bytes, trailer), kDamaged);
   bytes = sound;
   bytes[bytes.size() - 2] = uint8_t(bytes.size() - 5);  // no room left for N
-  EXPECT_FALSE(Read(bytes, trailer));
-  EXPECT_FALSE(Read(WithTrailer({}, {}, ""), trailer)) << "an empty path names no log";
-  EXPECT_FALSE(Read({0x08}, trailer));
-  EXPECT_FALSE(Read({}, trailer));
+  EXPECT_EQ(Read(bytes, trailer), kDamaged);
+  EXPECT_EQ(Read(WithTrailer({}, {}, ""), trailer), kDamaged) << "an empty path names no log";
+  EXPECT_EQ(Read({0x08}, trailer), kDamaged);
+  EXPECT_EQ(Read({}, trailer), kDamaged);
 
   bytes = sound;
   const size_t n = bytes.size() - 2 - 8 - 4;
   StoreLE32(&bytes[n], 11);  // one byte more than the program before it
-  EXPECT_FALSE(Read(bytes, trailer));
+  EXPECT_EQ(Read(bytes, trailer), kDamaged);
   StoreLE32(&bytes[n], 0xFFFFFFFFu);
-  EXPECT_FALSE(Read(bytes, trailer));
+  EXPECT_EQ(Read(bytes, trailer), kDamaged);
   StoreLE32(&bytes[n], 10);  // fits, but the program's bytes are no BMP
-  EXPECT_FALSE(Read(bytes, trailer));
-  EXPECT_FALSE(Read(WithTrailer({}, {}, std::string("C:\\a\0b", 6)), trailer));
+  EXPECT_EQ(Read(bytes, trailer), kDamaged);
+  EXPECT_EQ(Read(WithTrailer({}, {}, std::string("C:\\a\0b", 6)), trailer), kDamaged);
 
-  // A plain program without a trailer (its last bytes zero).
-  std::vector<uint8_t> plain(4096, 0);
-  EXPECT_FALSE(Read(plain, trailer));
+  EXPECT_EQ(Read(std::vector<uint8_t>(4096, 0), trailer), kDamaged) << "no trailer, and no image to end before one";
+}
+
+namespace {
+
+// A PE file of headers and two sections (0x200..0x400, 0x400..0x500) and an
+// uninitialised one of no bytes; with a certificate table, 0x500..0x580.
+// Its last bytes are "BM", so that a picture reaching into it would pass.
+std::vector<uint8_t> ProgramImage(bool plus, bool certificate = false) {
+  std::vector<uint8_t> image(certificate ? 0x580 : 0x500, 0);
+  image[0] = 'M', image[1] = 'Z';
+  StoreLE32(&image[0x3C], 0x40);
+  image[0x40] = 'P', image[0x41] = 'E';
+  const size_t optionalSize = plus ? 0xF0 : 0xE0, optional = 0x58, directories = optional + (plus ? 112 : 96);
+  image[0x46] = 3;
+  image[0x54] = uint8_t(optionalSize);
+  image[optional] = 0x0B, image[optional + 1] = plus ? 2 : 1;
+  StoreLE32(&image[optional + 60], 0x200);         // SizeOfHeaders
+  StoreLE32(&image[directories - 4], 16);          // NumberOfRvaAndSizes
+  if (certificate) StoreLE32(&image[directories + 32], 0x500), StoreLE32(&image[directories + 36], 0x80);
+  const uint32_t sections[3][2] = {{0x200, 0x200}, {0x400, 0x100}, {0x9000, 0}};  // start, size
+  for (size_t i = 0; i < 3; ++i) {
+    uint8_t* header = &image[optional + optionalSize + i * 40];
+    StoreLE32(header + 16, sections[i][1]);
+    StoreLE32(header + 20, sections[i][0]);
+  }
+  image[image.size() - 2] = 'B', image[image.size() - 1] = 'M';
+  return image;
+}
+
+std::vector<uint8_t> Cut(std::vector<uint8_t> bytes, size_t size) {
+  bytes.resize(size);
+  return bytes;
+}
+
+}  // namespace
+
+// The setup may leave the trailer out; only bytes after the image are read
+// as one.
+TEST(UninstallerTrailerReader, AProgramImageWithNothingAfterItHasNoTrailer) {
+  const std::string path = "C:\\P\\u.ini";
+  std::vector<uint8_t> stray = ProgramImage(true);
+  stray.push_back(0);
+  std::vector<uint8_t> reaching = WithTrailer(ProgramImage(true), {}, path);
+  StoreLE32(&reaching[0x500], 2);  // a picture that would be the image's last two bytes, "BM"
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    TTrailerState state;
+  } cases[] = {
+      {"PE32+ alone", ProgramImage(true), kAbsent},
+      {"PE32 alone", ProgramImage(false), kAbsent},
+      {"signed, alone", ProgramImage(true, true), kAbsent},
+      {"with a trailer", WithTrailer(ProgramImage(false), {}, path), kSound},
+      {"signed, with a trailer", WithTrailer(ProgramImage(true, true), {}, path), kSound},
+      {"one stray byte", stray, kDamaged},
+      {"a picture reaching into the image", reaching, kDamaged},
+      {"cut inside a section", Cut(ProgramImage(true), 0x480), kDamaged},
+      {"cut inside the certificate table", Cut(ProgramImage(true, true), 0x540), kDamaged},
+  };
+  for (const auto& c : cases) {
+    TUninstallerTrailer trailer;
+    EXPECT_EQ(Read(c.bytes, trailer), c.state) << c.name;
+    EXPECT_EQ(trailer.logPath, c.state == kSound ? path : "") << c.name;
+  }
+}
+
+TEST(UninstallerOptions, SwitchesAndWhichLogIsRead) {
+  const std::string program = "C:\\Prog\\uninstall.exe", trailer = "C:\\Logs\\u.ini";
+  const struct {
+    std::vector<std::string> arguments;
+    std::string trailerPath, program;
+    bool silent;
+    std::string log;
+  } cases[] = {
+      {{}, trailer, program, false, trailer},
+      {{}, "", program, false, "C:\\Prog\\uninstall.ini"},
+      {{"/s"}, "", "C:\\Prog.d\\uninstall", true, "C:\\Prog.d\\uninstall.ini"},
+      {{}, "", "C:\\P\\un.install.EXE", false, "C:\\P\\un.install.ini"},
+      {{"/ini=D:\\Moved\\Log.INI"}, trailer, program, false, "D:\\Moved\\Log.INI"},
+      {{"/INI=a.ini", "/S", "/Ini=b c.ini"}, "", program, true, "b c.ini"},
+      {{"/INI="}, trailer, program, false, trailer},
+      {{"/SILENT", "INI=x.ini", "/INIx=y", "-S"}, "", program, false, "C:\\Prog\\uninstall.ini"},
+  };
+  for (const auto& c : cases) {
+    const TUninstallerOptions options = ParseUninstallerArguments(c.arguments);
+    EXPECT_EQ(options.silent, c.silent) << c.log;
+    EXPECT_EQ(ChooseLogPath(options.logPath, c.trailerPath, c.program), c.log);
+  }
 }
 
 namespace {

@@ -1,14 +1,17 @@
 // The real uninstall.exe under Wine: a product laid out by hand, an uninstall
 // log and a trailer composed here from their formats, then a silent and an
-// interactive removal, a cancelled one, and damaged trailers and logs.
+// interactive removal, a cancelled one, damaged trailers and logs, items
+// that stay and a hung window; and a product installed by the real setup
+// without a trailer.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <map>
 
+#include "setup_runner.h"
+#include "toolkit/win32_handle.h"
 #include "ui_driver.h"
-#include "win32_support.h"
 
 namespace {
 
@@ -383,17 +386,30 @@ TEST(Uninstaller, ADamagedTrailerOrAMissingLogEndsWithCode3) {
   const std::string folder = std::string(kBase) + "damaged\\";
   DeleteTree(folder.substr(0, folder.size() - 1));
   Put(folder + "keep.dat");
-  const std::string plain = folder + "plain.exe";
-  ASSERT_TRUE(CopyFileA((ExecutableFolder() + "uninstall.exe").c_str(), plain.c_str(), FALSE));
-  auto process = ui::TProcess::Start(plain, "");
+  // One byte after the program image: something was appended, and it is no trailer.
+  const std::string damaged = folder + "damaged.exe";
+  TBytes bytes = ReadWholeFile(ExecutableFolder() + "uninstall.exe");
+  bytes.push_back('x');
+  ASSERT_TRUE(WriteWholeFile(damaged, bytes));
+  auto process = ui::TProcess::Start(damaged, "");
   HWND box = ui::WaitForDialog(process->Id());
   ASSERT_TRUE(box) << "an error box without /S";
   EXPECT_NE(ui::MessageBoxText(box).find("damaged"), std::string::npos) << ui::MessageBoxText(box);
   ui::Click(GetDlgItem(box, IDOK));
   EXPECT_EQ(process->WaitForExit(20000), 3);
+  Put(folder + "damaged.ini", LogText({{"f", Numbered({folder + "keep.dat"})}, {"s", Settings(folder, 1)}}));
+  EXPECT_EQ(RunProgram(damaged, "/S"), 3) << "silently, no box; and a damaged trailer never falls back";
 
-  process = ui::TProcess::Start(plain, "/S");
-  EXPECT_EQ(process->WaitForExit(20000), 3) << "silently, no box";
+  // Without a trailer, the log beside it under its own name; missing here.
+  const std::string plain = folder + "plain.exe";
+  ASSERT_TRUE(CopyFileA((ExecutableFolder() + "uninstall.exe").c_str(), plain.c_str(), FALSE));
+  process = ui::TProcess::Start(plain, "");
+  box = ui::WaitForDialog(process->Id());
+  ASSERT_TRUE(box);
+  EXPECT_NE(ui::MessageBoxText(box).find("cannot be read"), std::string::npos) << ui::MessageBoxText(box);
+  EXPECT_NE(ui::MessageBoxText(box).find(folder + "plain.ini"), std::string::npos) << ui::MessageBoxText(box);
+  ui::Click(GetDlgItem(box, IDOK));
+  EXPECT_EQ(process->WaitForExit(20000), 3);
 
   // A sound trailer whose log is missing, and one whose log is no log.
   const std::string exe = PlaceUninstaller(folder + "u.exe", folder + "u.ini", {{"f", Numbered({folder + "keep.dat"})}}, {});
@@ -402,4 +418,135 @@ TEST(Uninstaller, ADamagedTrailerOrAMissingLogEndsWithCode3) {
   EXPECT_EQ(RunProgram(exe, "/S"), 3);
   EXPECT_TRUE(FileExists(exe));
   EXPECT_TRUE(FileExists(folder + "keep.dat"));
+}
+
+namespace {
+
+// A product installed silently by the real setup with field 49 "0": the
+// uninstaller without a trailer, the log beside it as uninstall.ini.
+struct TNoTrailerProduct {
+  static constexpr const char* kKey = "Software\\VelmoraNoTrailer";
+  std::string p = std::string(kBase) + "no-trailer\\Product\\";
+  std::string exe = p + "uninstall.exe", log = p + "uninstall.ini";
+  TBytes uninstaller = ReadWholeFile(ExecutableFolder() + "uninstall.exe");
+
+  void Install() {
+    DeleteTree(p.substr(0, p.size() - 1));
+    TScriptBuilder script = PermissiveScript();
+    script.SetField(34, "1");
+    script.SetField(58, p.substr(0, p.size() - 1));
+    script.SetField(56, "1");
+    script.SetField(49, "0");
+    script.SetField(91, "@$&%04\\uninstall.exe");
+    script.SetField(92, "@$&%04\\uninstall.ini");
+    script.AddLanguage("English", "1033", "", "", MessagesOf("English"));
+    const char* time = "133000000000000000";
+    for (const char* file : {"@$&%04\\uninstall.exe", "@$&%04\\a.txt", "@$&%04\\sub\\c.txt"})
+      script.AddRecord(kSectionFiles, {file, "1", time, "1", "32"});
+    script.AddRecord(kSectionFolders, {"@$&%04\\sub", "1"});
+    script.AddRecord(kSectionFolders, {"@$&%04", "1"});
+    script.AddRecord(kSectionRegistry, {"1", std::string(kKey) + "\\Sub", "Path", "@$&%04", "0", "1", "1"});
+    TArchiveInput input = SetupWith(script);
+    input.files = {uninstaller, TBytes(10, 'a'), TBytes(10, 'c')};
+    const std::string setup = WriteSetup(FreshFolder("no-trailer-setup"), BuildSetupImage(input).executable);
+    ASSERT_EQ(RunProgram(setup, "/S"), 0);
+    ASSERT_EQ(ReadWholeFile(exe), uninstaller) << "installed without a trailer";
+    ASSERT_TRUE(FileExists(log) && FileExists(p + "sub\\c.txt") && KeyExists(HKEY_CURRENT_USER, kKey));
+  }
+
+  // Everything the setup left is gone, the moved uninstaller too.
+  void ExpectRemoved(const std::string& how) {
+    EXPECT_FALSE(FileExists(p)) << how << ": the product folder with all it held";
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKey)) << how;
+    const std::string moved = PendingDeletionOf(uninstaller);
+    EXPECT_FALSE(moved.empty()) << how;
+    DeleteFileA(moved.c_str());
+  }
+};
+
+}  // namespace
+
+TEST(Uninstaller, WithoutATrailerItReadsTheLogBesideItOrTheOneNamedOnItsCommandLine) {
+  TNoTrailerProduct product;
+  product.Install();
+  EXPECT_EQ(RunProgram(product.exe, "/S"), 0);
+  product.ExpectRemoved("beside");
+
+  // The log moved to a folder of its own, named by "/INI=" (in quotes, for
+  // the blank in its path); nothing is left at the usual place.
+  product.Install();
+  const std::string elsewhere = std::string(kBase) + "no-trailer\\moved logs\\", moved = elsewhere + "product.ini";
+  DeleteTree(elsewhere.substr(0, elsewhere.size() - 1));
+  CreateDirectoryA(elsewhere.c_str(), nullptr);
+  ASSERT_TRUE(MoveFileA(product.log.c_str(), moved.c_str()));
+  EXPECT_EQ(RunProgram(product.exe, "\"/ini=" + moved + "\" /S"), 0);
+  product.ExpectRemoved("/INI=");
+  EXPECT_FALSE(FileExists(moved)) << "the log it was given goes too";
+  RemoveDirectoryA(elsewhere.c_str());
+}
+
+// A file held open without sharing stays and makes the code 4, silently and
+// in the window, while the rest goes; a window that has stopped answering
+// does not hold up the font's announcement.
+TEST(Uninstaller, AnItemThatStaysGivesCode4AndAHungWindowHoldsNothingUp) {
+  const std::string base = std::string(kBase) + "stays\\", p = base + "Product\\";
+  DeleteTree(base.substr(0, base.size() - 1));
+  const std::string held = p + "held.dat", other = p + "other.dat", exe = p + "Uninstall.exe";
+  const std::string font = p + "VelmoraStays.ttf", fontName = "Velmora Stays Test (TrueType)";
+  Put(held);
+  Put(other);
+  ASSERT_TRUE(CopyFileA("Z:\\usr\\share\\fonts\\truetype\\dejavu\\DejaVuSans.ttf", font.c_str(), FALSE));
+  SetValue(HKEY_LOCAL_MACHINE, kFontsKey, fontName, font);
+  SetValue(HKEY_CURRENT_USER, "Software\\VelmoraStaysTest\\Sub", "V", "x");
+  PlaceUninstaller(exe, p + "Uninstall.ini",
+                   {{"f", Numbered({held, other, font})},
+                    {"e", Numbered({p})},
+                    {"r1", {"0=1", "1=Software\\VelmoraStaysTest\\Sub", "2=V"}},
+                    {"n1", {"0=" + fontName, "1=" + font}},
+                    {"s", Settings(p, 5)}},
+                   {});
+  const TBytes uninstaller = ReadWholeFile(exe);
+
+  const char kReady[] = "VelmoraStaysHungReady";
+  TWin32Handle ready(CreateEventA(nullptr, TRUE, FALSE, kReady));
+  auto hung = ui::TProcess::Start(ExecutableFolder() + "hung_window.exe", kReady);
+  ASSERT_EQ(WaitForSingleObject(ready.Get(), 20000), WAIT_OBJECT_0);
+  HWND hungWindow = FindWindowA("VelmoraHungWindow", nullptr);
+  ASSERT_NE(hungWindow, nullptr);
+  DWORD_PTR answer = 0;
+  ASSERT_EQ(SendMessageTimeoutA(hungWindow, WM_NULL, 0, 0, SMTO_NORMAL, 200, &answer), 0) << "it does not answer";
+
+  TWin32Handle holder(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder);
+  const DWORD start = GetTickCount();
+  auto process = ui::TProcess::Start(exe, "/S");
+  const int code = WaitPumping(*process, 30000);
+  const DWORD elapsed = GetTickCount() - start;
+  hung.reset();  // ends it
+  EXPECT_EQ(code, 4);
+  EXPECT_LT(elapsed, 12000u) << "the font's broadcast waited for the hung window";
+  EXPECT_TRUE(FileExists(held));
+  for (const std::string& gone : {other, font, exe, p + "Uninstall.ini"}) EXPECT_FALSE(FileExists(gone)) << gone;
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\VelmoraStaysTest"));
+  EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kFontsKey, fontName));
+  holder.Close();
+  DeleteFileA(PendingDeletionOf(uninstaller).c_str());
+
+  // The same through the window: Finish ends it with code 4.
+  TSmallProduct product("stays-window", 0);
+  const TBytes windowed = ReadWholeFile(product.exe);
+  TWin32Handle heldInWindow(
+      CreateFileA((product.p + "a.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  process = ui::TProcess::Start(product.exe, "");
+  HWND window = WaitForUninstallWindow(*process);
+  ASSERT_TRUE(window);
+  ui::Click(ui::FindChild(window, "Button", "Text 1"));
+  HWND finish = nullptr;
+  for (int i = 0; i < 400 && !finish; ++i, Sleep(25)) finish = ui::FindChild(window, "Button", "Text 16");
+  ASSERT_TRUE(finish) << "the completion page";
+  ui::Click(finish);
+  EXPECT_EQ(process->WaitForExit(20000), 4);
+  EXPECT_TRUE(FileExists(product.p + "a.dat"));
+  EXPECT_FALSE(FileExists(product.p + "b.dat"));
+  DeleteFileA(PendingDeletionOf(windowed).c_str());
 }
