@@ -134,6 +134,9 @@ int main(int argc, char** argv) {
   } catch (const TIoError& e) {
     std::fprintf(stderr, "mksetup: %s\n", e.what());
     return kExitIo;
+  } catch (const TDescriptionReadError& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return kExitIo;
   } catch (const TDescriptionError& e) {
     std::fprintf(stderr, "%s\n", e.what());
     return kExitUsage;
