@@ -261,7 +261,8 @@ struct TPendingRecord {
 
 class TParser {
 public:
-  TParser(std::string fileName, std::string baseDir) : file_(std::move(fileName)), baseDir_(std::move(baseDir)) {}
+  TParser(std::string fileName, std::string baseDir, TFileReader readFile)
+      : file_(std::move(fileName)), baseDir_(std::move(baseDir)), readFile_(std::move(readFile)) {}
   TDescription Run(const std::string& text);
 
 private:
@@ -287,6 +288,7 @@ private:
   void Finish();
 
   std::string file_, baseDir_;
+  TFileReader readFile_;
   int line_ = 0;
   TBlock block_ = TBlock::kSetup;
   std::string blockName_ = "setup";
@@ -491,16 +493,16 @@ bool TParser::ExtraSetting(const std::string& key, const std::string& value) {
 
 TBytes TParser::ReadSource(const std::string& path) const {
   std::string full = JoinPath(baseDir_, path);
-  std::optional<std::string> bytes = ReadWholeFile(full);
-  if (!bytes) Fail("cannot read '" + full + "'");
+  std::optional<std::string> bytes = readFile_(full);
+  if (!bytes) throw TDescriptionReadError(file_, line_, "cannot read '" + full + "'");
   return TBytes(bytes->begin(), bytes->end());
 }
 
 void TParser::ReadMessages(const std::string& path) {
   if (path.empty()) Fail("'messages' names a file");
   std::string full = JoinPath(baseDir_, path);
-  std::optional<std::string> text = ReadWholeFile(full);
-  if (!text) Fail("cannot read '" + full + "'");
+  std::optional<std::string> text = readFile_(full);
+  if (!text) throw TDescriptionReadError(file_, line_, "cannot read '" + full + "'");
   std::vector<std::string> lines = SplitLines(*text);
   if (lines.size() > size_t(kMessagesPerLanguage))
     throw TDescriptionError(full, kMessagesPerLanguage + 1, "a language has 87 messages, one per line");
@@ -578,7 +580,12 @@ std::optional<uint64_t> ParseUtcDateTime(const std::string& text) {
 }
 
 TDescription ParseDescription(const std::string& text, const std::string& fileName, const std::string& baseDir) {
-  return TParser(fileName, baseDir).Run(text);
+  return ParseDescription(text, fileName, baseDir, ReadWholeFile);
+}
+
+TDescription ParseDescription(const std::string& text, const std::string& fileName, const std::string& baseDir,
+                              const TFileReader& readFile) {
+  return TParser(fileName, baseDir, readFile).Run(text);
 }
 
 TDescription LoadDescription(const std::string& path) {

@@ -4,6 +4,7 @@
 // format; this reads it into what BuildSetupImage takes.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -23,6 +24,14 @@ private:
   int line_;
 };
 
+// A file the description names ("source", "messages") that cannot be read:
+// not a fault of the description's text, so mksetup reports it as an I/O
+// failure.
+class TDescriptionReadError : public TDescriptionError {
+public:
+  using TDescriptionError::TDescriptionError;
+};
+
 struct TDescription {
   TArchiveInput archive;         // complete but for the stub's bytes
   std::string stubPath;          // from "stub =", relative paths resolved; "" when not given
@@ -33,6 +42,13 @@ struct TDescription {
 // relative paths inside are taken from baseDir ("" = the current folder).
 // Throws TDescriptionError.
 TDescription ParseDescription(const std::string& text, const std::string& fileName, const std::string& baseDir);
+
+// The whole content of a file that a description names ("source",
+// "messages"); nothing when it cannot be read.
+using TFileReader = std::function<std::optional<std::string>(const std::string& path)>;
+// The same, with the named files read through readFile instead of from disk.
+TDescription ParseDescription(const std::string& text, const std::string& fileName, const std::string& baseDir,
+                              const TFileReader& readFile);
 
 // Reads the description file at path and parses it, its folder being the
 // base of its relative paths. Throws TDescriptionError for faults in it, and
