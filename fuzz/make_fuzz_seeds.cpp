@@ -1,8 +1,9 @@
-// Writes the archive fuzzer's starting corpus: small, sound setup executables
-// made with the packer library, covering both data area modes, stored and
-// LZMA blocks, streams with and without an end marker, varied LZMA
-// properties, resources and scripts with records and languages. Small
-// dictionaries keep every fuzzing iteration cheap.
+// Writes the fuzzers' starting corpora, one subfolder each. The archive
+// fuzzer's (archive/) are small, sound setup executables made with the packer
+// library, covering both data area modes, stored and LZMA blocks, streams
+// with and without an end marker, varied LZMA properties, resources and
+// scripts with records and languages. Small dictionaries keep every fuzzing
+// iteration cheap. The text fuzzers' come from text_seeds.
 //
 // usage: make_fuzz_seeds <folder>
 #include <cstdio>
@@ -14,6 +15,7 @@
 
 #include "mksetup/archive_writer.h"
 #include "mksetup/script_builder.h"
+#include "text_seeds.h"
 
 namespace {
 
@@ -165,7 +167,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
     return 2;
   }
-  const std::filesystem::path folder = argv[1];
+  const std::filesystem::path folder = std::filesystem::path(argv[1]) / "archive";
   std::filesystem::create_directories(folder);
   for (const TSeed& seed : MakeSeeds()) {
     TSetupImage image = BuildSetupImage(seed.input);
@@ -178,5 +180,5 @@ int main(int argc, char** argv) {
     }
     std::printf("%-40s %7zu bytes\n", path.filename().c_str(), image.executable.size());
   }
-  return 0;
+  return WriteTextSeeds(argv[1]) ? 0 : 1;
 }
