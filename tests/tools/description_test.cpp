@@ -6,9 +6,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <random>
 
 #include "archive/setup_script.h"
+#include "mksetup/header_settings.h"
+#include "mksetup/path_names.h"
+#include "mksetup/product_files.h"
 #include "toolkit/memory_stream.h"
 
 namespace fs = std::filesystem;
@@ -102,7 +107,7 @@ TEST(DescriptionTest, ModeSetsField34UnlessTheDescriptionDoes) {
 }
 
 TEST(DescriptionTest, CountsAndCheckValueAreComputedUnlessGiven) {
-  const std::string records = "[registry]\nroot = 1\n[registry]\nroot = 2\n[file]\ncontent = x\n";
+  const std::string records = "[registry]\nroot = 1\n[registry]\nroot = 2\n[file]\ntarget = x\ncontent = x\n";
   TSetupScript computed = ReadHeader(Parse(records));
   EXPECT_EQ(computed.header[50], "2");
   EXPECT_EQ(computed.header[67], "1");
@@ -179,9 +184,11 @@ TEST(DescriptionTest, FilesTakeTheirBytesInRecordOrderAndTheirTimes) {
       "time = 2024-05-01 12:30:45.123\n"
       "existing = 2\nuninstall = 1\nattributes = 33\n"
       "[file]\n"
+      "target = b\n"
       "content =  inline text \n"
       "time = -12abc\n"
       "[file]\n"
+      "target = c\n"
       "content =\n"
       "time = 1601-01-01\n",
       dir.Path());
@@ -376,4 +383,143 @@ TEST(DescriptionTest, SampleIsComplete) {
               count(kSectionShortcuts) + (script.header[56] != "0" ? 1 : 0) + count(kSectionIni) +
               count(kSectionComponents) + installCommands;
   EXPECT_EQ(script.header[48], std::to_string(steps));
+}
+
+// ---- The publisher's layer ---------------------------------------------------
+
+namespace {
+
+std::string Header(const TSetupScript& script, int field) { return script.header[size_t(field)]; }
+
+// The records of a section whose field `at` equals `value`.
+std::vector<std::vector<std::string>> RecordsWith(const TSetupScript& script, TSection section, size_t at,
+                                                  const std::string& value) {
+  std::vector<std::vector<std::string>> found;
+  for (uint32_t k = 0; k < script.sections[section].count; ++k) {
+    std::vector<std::string> record = Record(script, section, k);
+    if (record.size() > at && record[at] == value) found.push_back(record);
+  }
+  return found;
+}
+
+const char kPublisherDescription[] =
+    "stub = programs/setup.exe\n"
+    "product = Velmora Notes\n"
+    "version = 2.1\n"
+    "publisher = Velmora Ltd\n"
+    "uninstaller = on\n"
+    "licence = licence.rtf\n"
+    "[files]\n"
+    "source = product\n"
+    "target = {install}\n"
+    "[shortcut]\n"
+    "link = Velmora Notes\n"
+    "target = {install}\\notes.exe\n";
+
+}  // namespace
+
+// A description of a dozen lines: everything else takes a safe default and
+// what can be counted is counted.
+TEST(PublisherDescription, AFewNamedLinesMakeACompleteSetup) {
+  TTempDir dir;
+  dir.Write("programs/uninstall.exe", std::string(3000, 'u'));
+  dir.Write("licence.rtf", "{\\rtf1 terms}");
+  dir.Write("product/notes.exe", std::string(5000, 'n'));
+  dir.Write("product/docs/manual.txt", "manual");
+  const TDescription d = Parse(kPublisherDescription, dir.Path());
+  const TSetupScript script = ReadScript(d);
+
+  for (const THeaderSetting& setting : HeaderSettings())
+    if (setting.kind == TSettingKind::kSwitch) {
+      EXPECT_TRUE(Header(script, setting.field) == "0" || Header(script, setting.field) == "1") << setting.name;
+    }
+  const std::map<int, std::string> expected = {
+      {110, "0"}, {61, "511"}, {99, "0"}, {100, "0"}, {2, "0"}, {41, "0"}, {111, "1"}, {112, "1"}, {115, "1"},
+      {116, "1"}, {30, "1"}, {84, "0"}, {49, "0"}, {56, "1"}, {113, "1"}, {22, "0"}, {114, "0"}, {52, "0"},
+      {65, "Velmora Notes Setup"}, {58, "@$&%01\\Velmora Notes"}, {106, "Velmora Notes"},
+      {91, "@$&%04\\uninstall.exe"}, {92, "@$&%04\\uninstall.ini"}, {23, std::to_string(3000 + 5000 + 6)}};
+  for (const auto& [field, value] : expected) EXPECT_EQ(Header(script, field), value) << "field " << field;
+
+  // The files of the folder in byte order, with their own times; then the uninstaller.
+  const std::vector<std::string> manual = Record(script, kSectionFiles, 0);
+  EXPECT_EQ(manual[0], "@$&%04\\docs\\manual.txt");
+  EXPECT_EQ(manual[2], std::to_string(SourceFileTime(dir.Path() + "/product/docs/manual.txt")));
+  EXPECT_NE(manual[2], "0");
+  EXPECT_EQ(Record(script, kSectionFiles, 1)[0], "@$&%04\\notes.exe");
+  EXPECT_EQ(Record(script, kSectionFiles, 2)[0], "@$&%04\\uninstall.exe");
+  EXPECT_EQ(d.archive.files[2], TBytes(3000, 'u'));
+  EXPECT_EQ(Record(script, kSectionShortcuts, 0)[1], "Velmora Notes.lnk");
+
+  // The list of installed programs, and everything removed again.
+  const auto quiet = RecordsWith(script, kSectionRegistry, 2, "QuietUninstallString");
+  ASSERT_EQ(quiet.size(), 1u);
+  EXPECT_EQ(quiet[0], (std::vector<std::string>{"2", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora Notes",
+                                                "QuietUninstallString", "\"@$&%04\\uninstall.exe\" /S", "0", "1", "1"}));
+  EXPECT_EQ(RecordsWith(script, kSectionRegistry, 2, "EstimatedSize")[0][3], "8");
+  EXPECT_EQ(RecordsWith(script, kSectionRegistry, 6, "1").size(), script.sections[kSectionRegistry].count);
+  EXPECT_EQ(RecordsWith(script, kSectionFolders, 0, "@$&%04").size(), 1u);
+  EXPECT_EQ(RecordsWith(script, kSectionFolders, 0, "@$&%08\\Velmora Notes").size(), 1u) << "the program group";
+
+  // Every step the installation takes moves the bar once.
+  auto count = [&](TSection s) { return int(script.sections[s].count); };
+  EXPECT_EQ(Header(script, 48), std::to_string(count(kSectionFiles) + count(kSectionFolders) +
+                                               count(kSectionRegistry) + count(kSectionShortcuts) + 1));
+  const std::vector<std::string> messages = Record(script, kSectionMessages, 0);
+  EXPECT_EQ(messages[0], "Welcome to the Velmora Notes 2.1 Setup Wizard");
+
+  // The same inputs give the same bytes; a raw field still wins.
+  EXPECT_EQ(Parse(kPublisherDescription, dir.Path()).archive.script, d.archive.script);
+  const TSetupScript forced =
+      ReadHeader(Parse(std::string(kPublisherDescription) + "[setup]\nsilent = on\nfield 110 = 0\nfield 48 = 7\n",
+                       dir.Path()));
+  EXPECT_EQ(Header(forced, 110), "0");
+  EXPECT_EQ(Header(forced, 48), "7");
+}
+
+TEST(PublisherDescription, WrongValuesAreErrorsAtTheirLine) {
+  struct TCase {
+    std::string text;
+    int line;
+    const char* says;
+  } cases[] = {
+      {"product = P\n[registry]\nroot = HKCX\n", 3, "registry root is HKCR"},
+      {"product = P\nsilent = maybe\n", 2, "'silent' is on or off"},
+      {"product = P\n[file]\ntarget = {instal}\\x\ncontent = x\n", 3, "unknown path name {instal}"},
+      {"product = P\n[file]\ncontent = x\n", 2, "needs a 'target'"},
+      {"[file]\ncontent = x\n", 1, "needs a 'target'"},
+      {"product = P\n[file]\ntarget = x\ncontent = y\nexisting = sometimes\n", 5, "kept, overwritten or newer"},
+      {"product = P\n[file]\ntarget = x\ncontent = y\nattributes = shiny\n", 5, "readonly, hidden"},
+      {"product = P\n[shortcut]\nlocation = 7\n", 3, "group, desktop"},
+      {"product = P\n[command]\nprogram = x\nwait = later\n", 4, "on or off"},
+      {"product = P\nwindows versions = -1\n", 2, "from 0 to"},
+      {"product = P\nbackground colour = blue\n", 2, "#RRGGBB"},
+      {"product = P\nprogress steps = 5\n", 2, "worked out by mksetup"},
+      {"version = 1\n", 1, "'product ='"},
+      {"product = P\n[files]\ntarget = {install}\n", 2, "needs a 'source'"},
+      {"field 110 =\n", 1, "reads as on"},
+      {"field 65 = x\nfield 61 =\n", 2, "refuses every Windows version"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string error = ErrorOf(c.text);
+    EXPECT_EQ(error.rfind("test.setup:" + std::to_string(c.line) + ": ", 0), 0u) << error;
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+  }
+  // Roots by either name; switch words; a class id is no path name.
+  const TSetupScript script = ReadScript(Parse(
+      "product = P\n[registry]\nroot = HKEY_CURRENT_USER\nkey = CLSID\\{0002-AB}\\{product}\noverwrite = no\n"));
+  EXPECT_EQ(Record(script, kSectionRegistry, 0), (std::vector<std::string>{"1", "CLSID\\{0002-AB}\\P", "", "", "0", "0", "0"}));
+}
+
+// Every named setting and path name is in the publisher's guide.
+TEST(PublisherDescription, TheGuideListsEveryNameMksetupKnows) {
+  const fs::path guide = fs::path(__FILE__).parent_path() / ".." / ".." / "docs" / "publishing.md";
+  std::ifstream in(guide);
+  ASSERT_TRUE(in) << guide;
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (const THeaderSetting& setting : HeaderSettings())
+    if (std::string(setting.name).rfind("unused ", 0) != 0)
+      EXPECT_NE(text.find(std::string("`") + setting.name + "`"), std::string::npos) << setting.name;
+  for (const TPathName& name : PathNames())
+    if (name.code < 41) EXPECT_NE(text.find("`{" + name.name + "}`"), std::string::npos) << name.name;
 }

@@ -6,6 +6,9 @@
 #include <set>
 
 #include "archive/setup_script.h"
+#include "mksetup/english_messages.h"
+#include "mksetup/product_files.h"
+#include "mksetup/publisher_layer.h"
 #include "mksetup/script_builder.h"
 
 TDescriptionError::TDescriptionError(const std::string& file, int line, const std::string& message)
@@ -253,6 +256,7 @@ struct TPendingRecord {
   std::set<std::string> extrasSeen;  // source, content, messages, message n, code
   std::optional<TBytes> content;     // files and resources
   std::optional<uint8_t> code;       // resources
+  std::string sourcePath;            // files: where "source" read them from
   std::vector<std::string> messages; // languages: from the messages file
   std::map<int, std::string> messageOverrides;
 };
@@ -261,12 +265,15 @@ struct TPendingRecord {
 
 class TParser {
 public:
-  TParser(std::string fileName, std::string baseDir, TFileReader readFile)
-      : file_(std::move(fileName)), baseDir_(std::move(baseDir)), readFile_(std::move(readFile)) {}
+  TParser(std::string fileName, std::string baseDir, TFileReader readFile, std::string stubOverride = std::string())
+      : file_(std::move(fileName)),
+        baseDir_(std::move(baseDir)),
+        readFile_(std::move(readFile)),
+        stubOverride_(std::move(stubOverride)) {}
   TDescription Run(const std::string& text);
 
 private:
-  enum class TBlock { kSetup, kArchive, kBlockOptions, kRecord };
+  enum class TBlock { kSetup, kArchive, kBlockOptions, kRecord, kFolder };
 
   [[noreturn]] void Fail(const std::string& message, int line = -1) const {
     throw TDescriptionError(file_, line < 0 ? line_ : line, message);
@@ -285,10 +292,31 @@ private:
   void ReadMessages(const std::string& path);
   TBytes ReadSource(const std::string& path) const;
   void CloseRecord();
+  void AddRecord(TPendingRecord& record);
+  bool ProductSetting(const std::string& key, const std::string& value);
+  void FolderSetting(const std::string& key, const std::string& value);
+  void CloseFolder();
+  void ConvertNamedRecord(TPendingRecord& record);
+  std::vector<std::string> BuiltInMessages() const;
+  void AddGeneratedRecord(const std::string& kind, const std::vector<std::string>& fields,
+                          std::optional<TBytes> content = std::nullopt);
+  void AddUninstaller();
+  void AddProductFolders();
+  void ApplyNamedSettings();
   void Finish();
 
   std::string file_, baseDir_;
   TFileReader readFile_;
+  std::string stubOverride_;
+  bool named_ = false;              // any named setting: the publisher's layer is on
+  TNamedContext context_;
+  std::map<int, std::pair<std::string, int>> namedValues_;  // field: value, line
+  std::vector<std::pair<int, int>> emptySwitches_;          // raw "field N =": field, line
+  std::string uninstallerSource_;   // "uninstaller =": a file, or "" for the one beside the stub
+  int uninstallerLine_ = 0;
+  std::vector<TPendingRecord> records_;  // added to the builder once the mode is known
+  std::optional<TProductFolder> folder_;  // the open [files] block
+  std::vector<TProductFolder> folders_;
   int line_ = 0;
   TBlock block_ = TBlock::kSetup;
   std::string blockName_ = "setup";
@@ -331,8 +359,14 @@ void TParser::Line(const std::string& raw) {
 
 void TParser::OpenBlock(const std::string& name) {
   CloseRecord();
+  CloseFolder();
   blockName_ = name;
-  if (name == "setup") {
+  if (name == "files") {
+    block_ = TBlock::kFolder;
+    folder_.emplace();
+    folder_->line = line_;
+    named_ = true;
+  } else if (name == "setup") {
     block_ = TBlock::kSetup;
   } else if (name == "archive") {
     block_ = TBlock::kArchive;
@@ -358,6 +392,7 @@ void TParser::Setting(const std::string& key, const std::string& value) {
     case TBlock::kArchive: return ArchiveSetting(key, value);
     case TBlock::kBlockOptions: return BlockSetting(key, value);
     case TBlock::kRecord: return RecordSetting(key, value);
+    case TBlock::kFolder: return FolderSetting(key, value);
   }
 }
 
@@ -380,8 +415,14 @@ void TParser::SetupSetting(const std::string& key, const std::string& value) {
     int field = int(Bounded(NumberAfter(key, "field"), 0, kHeaderFieldCount - 1, "a header field"));
     builder_.SetField(field, value);
     headerGiven_.insert(field);
+    if (!EmptySwitchProblem(field, value).empty()) emptySwitches_.push_back({field, line_});
+  } else if (ProductSetting(key, value)) {
+    named_ = true;
+  } else if (const THeaderSetting* setting = FindHeaderSetting(key)) {
+    named_ = true;
+    namedValues_[setting->field] = {value, line_};
   } else {
-    Fail("unknown setting '" + key + "' in [setup] (it takes 'stub' and 'field N')");
+    Fail("unknown setting '" + key + "' in [setup] (docs/publishing.md lists the settings; 'field N' sets any field)");
   }
 }
 
@@ -475,6 +516,7 @@ bool TParser::ExtraSetting(const std::string& key, const std::string& value) {
   if (key == "source") {
     if (value.empty()) Fail("'source' names a file");
     record_->content = ReadSource(value);
+    record_->sourcePath = JoinPath(baseDir_, value);
   } else if (key == "content") {
     record_->content = TBytes(value.begin(), value.end());
   } else if (key == "code") {
@@ -517,17 +559,23 @@ void TParser::ReadMessages(const std::string& path) {
 
 void TParser::CloseRecord() {
   if (!record_) return;
-  TPendingRecord record = std::move(*record_);
+  records_.push_back(std::move(*record_));
   record_.reset();
+}
+
+void TParser::AddRecord(TPendingRecord& record) {
   const TRecordKind* kind = record.kind;
   std::string what = "a [" + (kind ? kind->block : std::string("resource")) + "]";
   if ((!kind || kind->section == kSectionFiles) && !record.content)
     Fail(what + " needs 'source' or 'content'", record.line);
+  if (kind && kind->section == kSectionFiles && record.fieldLines[0] == 0)
+    Fail(what + " needs a 'target': without one the setup has nowhere to put it", record.line);
   if (!kind) {
     if (!record.code) Fail(what + " needs a 'code'", record.line);
     if (out_.archive.resources.size() == kMaxResources) Fail("more than 254 resources", record.line);
     out_.archive.resources.push_back({*record.code, std::move(*record.content)});
   } else if (kind->section == kSectionLanguages) {
+    if (named_ && record.messages.empty()) record.messages = BuiltInMessages();
     record.messages.resize(kMessagesPerLanguage);
     for (auto& [n, text] : record.messageOverrides) record.messages[size_t(n - 1)] = text;
     const auto& f = record.fields;
@@ -540,8 +588,226 @@ void TParser::CloseRecord() {
   }
 }
 
+std::vector<std::string> TParser::BuiltInMessages() const {
+  const TProductValues& p = context_.product;
+  return EnglishMessages(TMessageValues{p.product, p.version, p.publisher});
+}
+
+// Product values, the uninstaller and the texts and pictures of the wizard.
+bool TParser::ProductSetting(const std::string& key, const std::string& value) {
+  static const std::map<std::string, std::pair<uint8_t, bool TNamedContext::*>> kResourceFiles = {
+      {"licence", {15, &TNamedContext::licence}},       {"license", {15, &TNamedContext::licence}},
+      {"information", {16, &TNamedContext::information}}, {"header picture", {4, &TNamedContext::headerPicture}},
+      {"side picture", {5, &TNamedContext::sidePicture}}, {"background picture", {6, nullptr}},
+      {"destination picture", {7, nullptr}},             {"shortcuts picture", {8, nullptr}}};
+  TProductValues& p = context_.product;
+  if (key == "product" || key == "version" || key == "publisher") {
+    (key == "product" ? p.product : key == "version" ? p.version : p.publisher) = value;
+  } else if (key == "uninstaller") {
+    std::optional<bool> on = ParseSwitch(value);
+    context_.uninstaller = !on || *on;
+    uninstallerSource_ = on ? std::string() : value;
+    uninstallerLine_ = line_;
+  } else if (auto resource = kResourceFiles.find(key); resource != kResourceFiles.end()) {
+    if (value.empty()) Fail("'" + key + "' names a file");
+    out_.archive.resources.push_back({resource->second.first, ReadSource(value)});
+    if (resource->second.second) context_.*(resource->second.second) = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void TParser::FolderSetting(const std::string& key, const std::string& value) {
+  static const std::set<std::string> kKeys = {"source", "target", "time", "existing", "uninstall", "attributes"};
+  if (!kKeys.count(key))
+    Fail("unknown setting '" + key + "' in [files] (it takes source, target, time, existing, uninstall, attributes)");
+  if (folder_->lines.count(key)) Fail("'" + key + "' is given twice in this [files]");
+  folder_->values[key] = value;
+  folder_->lines[key] = line_;
+}
+
+void TParser::CloseFolder() {
+  if (!folder_) return;
+  for (const char* needed : {"source", "target"})
+    if (!folder_->values.count(needed)) Fail(std::string("a [files] needs a '") + needed + "'", folder_->line);
+  folders_.push_back(std::move(*folder_));
+  folder_.reset();
+}
+
+// Named mode: the values of a record as the script stores them, with the
+// defaults a publisher expects for what is not given.
+void TParser::ConvertNamedRecord(TPendingRecord& record) {
+  if (!record.kind || record.kind->section == kSectionLanguages) return;
+  const TSection section = record.kind->section;
+  const std::string remove = context_.uninstaller ? "1" : "0";
+  const std::map<TSection, std::vector<std::pair<size_t, std::string>>> kDefaults = {
+      {kSectionRegistry, {{4, "0"}, {5, "1"}, {6, remove}}},
+      {kSectionFiles, {{1, "1"}, {3, "1"}, {4, "32"}}},
+      {kSectionFolders, {{1, remove}}},
+      {kSectionIni, {{4, "1"}, {5, remove}}},
+      {kSectionComponents, {{1, remove}}},
+      {kSectionCommands, {{3, "1"}, {4, "1"}, {5, "1"}}},
+      {kSectionShortcuts, {{0, "0"}}}};
+  if (auto defaults = kDefaults.find(section); defaults != kDefaults.end())
+    for (const auto& [field, text] : defaults->second)
+      if (record.fieldLines[field] == 0) record.fields[field] = text;
+  for (size_t i = 0; i < record.fields.size(); ++i) {
+    if (record.fieldLines[i] == 0 || (section == kSectionFiles && i == kFileTimeField)) continue;
+    std::string error;
+    std::optional<std::string> value = RecordFieldValue(section, i, record.fields[i], context_.product, error);
+    if (!value) Fail("'" + record.kind->fields[i] + "': " + error, record.fieldLines[i]);
+    record.fields[i] = *value;
+  }
+  if (section == kSectionFiles) {
+    if (record.fieldLines[kFileTimeField] == 0 && !record.sourcePath.empty())
+      record.fields[kFileTimeField] = std::to_string(SourceFileTime(record.sourcePath));
+    if (record.content) context_.fileBytes += record.content->size();
+  }
+  if (section == kSectionShortcuts) {
+    if (record.fields[0] == "0") context_.groupShortcuts = true;
+    // The shell saves a link under the name it is given: without ".lnk" it
+    // would be no shortcut at all.
+    std::string& link = record.fields[1];
+    if (link.size() < 4 || NormaliseName(link.substr(link.size() - 4)) != ".lnk") link += ".lnk";
+  }
+}
+
+// Named mode: the files of every [files] block, as file records.
+void TParser::AddProductFolders() {
+  for (const TProductFolder& folder : folders_) {
+    const std::string source = JoinPath(baseDir_, folder.values.at("source"));
+    std::vector<TFoundFile> files;
+    std::vector<std::string> subfolders;
+    if (!FindProductFiles(source, files, subfolders))
+      throw TDescriptionReadError(file_, folder.lines.at("source"), "cannot read the folder '" + source + "'");
+    std::string target = folder.values.at("target");
+    while (!target.empty() && (target.back() == '\\' || target.back() == '/')) target.pop_back();
+    for (const TFoundFile& found : files) {
+      TPendingRecord record;
+      record.kind = FindRecordKind("file");
+      record.line = folder.line;
+      record.fields.assign(record.kind->fields.size(), std::string());
+      record.fieldLines.assign(record.kind->fields.size(), 0);
+      for (const auto& [key, line] : folder.lines)
+        for (size_t i = 0; i < record.kind->fields.size(); ++i)
+          if (record.kind->fields[i] == key) {
+            record.fields[i] = folder.values.at(key);
+            record.fieldLines[i] = line;
+          }
+      record.fields[0] = target + "\\" + found.relative;
+      record.fieldLines[0] = folder.lines.at("target");
+      if (folder.values.count("time")) {
+        line_ = folder.lines.at("time");
+        std::optional<uint64_t> ticks = ParseUtcDateTime(folder.values.at("time"));
+        if (!ticks) Fail("'time' is a UTC date and time of the form YYYY-MM-DD HH:MM:SS.fff");
+        record.fields[kFileTimeField] = std::to_string(*ticks);
+      } else {
+        record.fields[kFileTimeField] = std::to_string(found.fileTime);
+      }
+      std::optional<std::string> bytes = readFile_(found.path);
+      if (!bytes) throw TDescriptionReadError(file_, folder.line, "cannot read '" + found.path + "'");
+      record.content = TBytes(bytes->begin(), bytes->end());
+      ConvertNamedRecord(record);
+      records_.push_back(std::move(record));
+    }
+    if (!context_.uninstaller) continue;
+    // Parents first as the setup creates them; the uninstaller removes the
+    // deepest first, once they are empty.
+    subfolders.insert(subfolders.begin(), std::string());
+    for (const std::string& sub : subfolders) AddGeneratedRecord("folder", {target + (sub.empty() ? "" : "\\" + sub)});
+  }
+}
+
+// A record mksetup writes itself, its values in the named form.
+void TParser::AddGeneratedRecord(const std::string& kind, const std::vector<std::string>& fields,
+                                 std::optional<TBytes> content) {
+  TPendingRecord record;
+  record.kind = FindRecordKind(kind);
+  record.line = uninstallerLine_;
+  record.fields.assign(record.kind->fields.size(), std::string());
+  record.fieldLines.assign(record.kind->fields.size(), 0);
+  for (size_t i = 0; i < fields.size(); ++i) {
+    record.fields[i] = fields[i];
+    record.fieldLines[i] = uninstallerLine_ > 0 ? uninstallerLine_ : 1;
+  }
+  record.content = std::move(content);
+  ConvertNamedRecord(record);
+  for (const TPendingRecord& made : records_)
+    if (kind == "folder" && made.kind == record.kind && made.fields[0] == record.fields[0]) return;
+  records_.push_back(std::move(record));
+}
+
+// "uninstaller = on": the uninstaller's file, the uninstall information,
+// the entry in the list of installed programs and everything to remove it.
+void TParser::AddUninstaller() {
+  if (!context_.uninstaller) return;
+  std::string source = uninstallerSource_.empty() ? std::string() : JoinPath(baseDir_, uninstallerSource_);
+  if (source.empty()) {
+    const std::string stub = stubOverride_.empty() ? out_.stubPath : stubOverride_;
+    if (stub.empty()) Fail("'uninstaller = on' takes uninstall.exe from beside the stub: name the stub", uninstallerLine_);
+    source = FolderOf(stub) + "uninstall.exe";
+  }
+  std::optional<std::string> bytes = readFile_(source);
+  if (!bytes) throw TDescriptionReadError(file_, uninstallerLine_, "cannot read the uninstaller '" + source + "'");
+  auto named = [&](int field) {
+    if (headerGiven_.count(field)) return builder_.Field(field);
+    const THeaderSetting& setting = HeaderSettingOf(field);
+    std::string error;
+    const auto given = namedValues_.find(field);
+    const std::string value = given != namedValues_.end() ? given->second.first : setting.fallback;
+    return SettingValue(setting, value, context_.product, error).value_or(std::string());
+  };
+  const std::string program = named(91);
+  AddGeneratedRecord("file", {program, "overwrite", "", "off", "archive"}, TBytes(bytes->begin(), bytes->end()));
+  records_.back().fields[kFileTimeField] = std::to_string(SourceFileTime(source));
+
+  const TProductValues& p = context_.product;
+  const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + p.product;
+  const std::vector<std::pair<std::string, std::string>> texts = {
+      {"DisplayName", p.product}, {"DisplayVersion", p.version}, {"Publisher", p.publisher},
+      {"UninstallString", "\"" + program + "\""}, {"QuietUninstallString", "\"" + program + "\" /S"},
+      {"DisplayIcon", program}, {"InstallLocation", "{install}"}};
+  for (const auto& [name, data] : texts)
+    if (!data.empty()) AddGeneratedRecord("registry", {"HKLM", key, name, data, "text", "on", "on"});
+  const uint64_t kibibytes = (context_.fileBytes + 1023) / 1024;
+  for (const auto& [name, data] : std::vector<std::pair<std::string, std::string>>{
+           {"EstimatedSize", std::to_string(kibibytes)}, {"NoModify", "1"}, {"NoRepair", "1"}})
+    AddGeneratedRecord("registry", {"HKLM", key, name, data, "number", "on", "on"});
+  AddGeneratedRecord("folder", {"{install}", "on"});
+  if (context_.groupShortcuts) AddGeneratedRecord("folder", {"{start menu programs}\\" + named(106), "on"});
+}
+
+// Named mode: the named header settings (a "field N" of the same field wins),
+// then the defaults of everything not given.
+void TParser::ApplyNamedSettings() {
+  if (builder_.RecordCount(kSectionLanguages) == 0) builder_.AddLanguage("English", "1033", "", "", BuiltInMessages());
+  std::set<int> given = headerGiven_;
+  for (const auto& [field, valueAndLine] : namedValues_) {
+    if (headerGiven_.count(field)) continue;
+    std::string error;
+    std::optional<std::string> value =
+        SettingValue(HeaderSettingOf(field), valueAndLine.first, context_.product, error);
+    if (!value) Fail(error, valueAndLine.second);
+    builder_.SetField(field, *value);
+    given.insert(field);
+  }
+  ApplyNamedDefaults(builder_, context_, given);
+}
+
 void TParser::Finish() {
   CloseRecord();
+  CloseFolder();
+  if (named_) {
+    if (context_.product.product.empty()) Fail("a description with named settings gives 'product ='", 1);
+    for (TPendingRecord& record : records_) ConvertNamedRecord(record);
+    AddProductFolders();
+    AddUninstaller();
+  } else if (!emptySwitches_.empty()) {
+    Fail(EmptySwitchProblem(emptySwitches_[0].first, ""), emptySwitches_[0].second);
+  }
+  for (TPendingRecord& record : records_) AddRecord(record);
+  if (named_) ApplyNamedSettings();
   if (!headerGiven_.count(34)) builder_.SetField(34, out_.archive.solid ? "1" : "0");
   if (out_.archive.diskSize > 0) {
     if (out_.archive.solid) Fail("a disk size splits the blocks of per-file mode only", diskSizeLine_);
@@ -588,8 +854,8 @@ TDescription ParseDescription(const std::string& text, const std::string& fileNa
   return TParser(fileName, baseDir, readFile).Run(text);
 }
 
-TDescription LoadDescription(const std::string& path) {
+TDescription LoadDescription(const std::string& path, const std::string& stubOverride) {
   std::optional<std::string> text = ReadWholeFile(path);
   if (!text) throw std::runtime_error("cannot read '" + path + "'");
-  return ParseDescription(*text, path, FolderOf(path));
+  return TParser(path, FolderOf(path), ReadWholeFile, stubOverride).Run(*text);
 }

@@ -51,9 +51,11 @@ TDescription ParseDescription(const std::string& text, const std::string& fileNa
                               const TFileReader& readFile);
 
 // Reads the description file at path and parses it, its folder being the
-// base of its relative paths. Throws TDescriptionError for faults in it, and
-// std::runtime_error when the file itself cannot be read.
-TDescription LoadDescription(const std::string& path);
+// base of its relative paths. stubOverride (mksetup's --stub) replaces the
+// description's "stub =" where the stub's folder matters ("uninstaller = on"
+// takes uninstall.exe from beside it). Throws TDescriptionError for faults
+// in it, and std::runtime_error when the file itself cannot be read.
+TDescription LoadDescription(const std::string& path, const std::string& stubOverride = std::string());
 
 // A UTC date and time "YYYY-MM-DD", optionally followed by " HH:MM",
 // ":SS" and "." with 1 to 7 digits of fraction (a "T" may stand for the
