@@ -8,8 +8,9 @@ DWORD RegisterComponent(const std::string& path) {
   const TModuleHandle module = LoadComponentLibrary(path);
   if (!module) return GetLastError();
   switch (RunComponentEntry(module, "DllRegisterServer")) {
-    case TEntryCall::Succeeded: return ERROR_SUCCESS;
-    case TEntryCall::Missing: return ERROR_PROC_NOT_FOUND;
+    case TEntryCall::Succeeded:
+    case TEntryCall::Missing:  // nothing to register: as the uninstaller, not a failure
+      return ERROR_SUCCESS;
     case TEntryCall::Failed: break;
   }
   return ERROR_GEN_FAILURE;
