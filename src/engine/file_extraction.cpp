@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "archive/block_reader.h"
+#include "archive/item_read_ahead.h"
 #include "archive/lzma_decompressor.h"
 #include "archive/script_text.h"
 #include "archive/setup_archive.h"
@@ -112,10 +113,12 @@ bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer
   return true;
 }
 
-// Solid mode: one block whose items are the files in record order. A kept
-// file's item is read past and does not advance the bar.
+// Solid mode: one block whose items are the files in record order, decoded
+// on a thread of its own ahead of the writing. A kept file's item is read
+// past and does not advance the bar.
 bool ExtractSolid(TStream& setup, TBuffer& buffer) {
-  TCompressedBlockReader reader(setup, &TLZMADecompressor::Create);
+  TCompressedBlockReader block(setup, &TLZMADecompressor::Create);
+  TItemReadAhead reader(block, SectionCount(kSectionFiles), PumpWindowMessages);
   for (uint32_t k = 0; k < SectionCount(kSectionFiles); ++k) {
     const TFileRecord record = ReadFileRecord(k);
     if (ShouldWrite(record)) {
@@ -149,7 +152,8 @@ TSourceResult WritePerFileRecord(const TFileRecord& record, uint32_t storedSize,
                staging ? DWORD(ERROR_HANDLE_DISK_FULL) : GetLastError());
   if (result == TSourceResult::Ok && gathered) {
     staging->Seek(0, TSeekOrigin::Start);
-    TCompressedBlockReader reader(*staging, &TLZMADecompressor::Create);
+    TCompressedBlockReader block(*staging, &TLZMADecompressor::Create);
+    TItemReadAhead reader(block, 1, PumpWindowMessages);
     if (!WriteRecord(record, reader, buffer)) result = TSourceResult::Damaged;
   }
   staging.reset();

@@ -1,0 +1,52 @@
+// Decoding ahead of the writer: a thread of its own reads the items of a
+// source (a block reader, which decompresses) into a bounded queue, while the
+// caller's thread takes them out and writes files. Reading and writing
+// overlap; the bytes, their order and what counts as damage stay exactly as
+// when the caller reads the source itself.
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "toolkit/stream.h"
+
+class TItemReadAhead final : public TByteSource {
+public:
+  // Reads `items` items (a 4-byte length L, then L bytes; L <= 0 is empty)
+  // of source ahead, at most `limit` bytes of them waiting at a time. While
+  // the caller waits for bytes, `idle` runs every few milliseconds (the
+  // program's windows stay responsive). The source must not be used by
+  // anyone else until this is destroyed.
+  TItemReadAhead(TByteSource& source, uint32_t items, std::function<void()> idle, size_t limit = kDefaultLimit);
+  // Stops the reading thread (after its current piece) and waits for it.
+  ~TItemReadAhead() override;
+  TItemReadAhead(const TItemReadAhead&) = delete;
+  TItemReadAhead& operator=(const TItemReadAhead&) = delete;
+
+  // The next count bytes, as the source would have given them; false (the
+  // rest zeroed) where the source failed.
+  bool Read(void* buffer, int32_t count) override;
+
+  static constexpr size_t kDefaultLimit = size_t(4) << 20;
+  static constexpr int32_t kPiece = 64 << 10;
+
+private:
+  void Run(TByteSource& source, uint32_t items);
+  bool Push(std::vector<uint8_t> piece);  // false when stopping
+
+  std::function<void()> idle_;
+  size_t limit_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::vector<uint8_t>> queue_;
+  size_t queued_ = 0;        // bytes in queue_
+  size_t taken_ = 0;         // bytes of queue_.front() already read
+  bool finished_ = false;    // the thread delivered all it will
+  bool failed_ = false;      // ... and the source failed at that point
+  bool stopping_ = false;
+  std::thread thread_;
+};
