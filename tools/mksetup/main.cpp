@@ -1,10 +1,12 @@
 // mksetup: writes a setup executable (a stub followed by its setup archive)
 // and, in per-file mode with a disk size, the disk files beside it, from a
-// setup description (docs/mksetup.md).
+// setup description (docs/mksetup.md). `mksetup inspect` reads a setup
+// back and reports what it holds.
 //
 // Exit codes: 0 written; 1 a file could not be read or written; 2 the
 // command line or the description is wrong (or describes a setup that
-// cannot be built).
+// cannot be built). Inspecting: 0 sound, 1 unreadable, 2 a wrong command
+// line, 3 damaged or incomplete.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -18,16 +20,23 @@
 #include "archive/disk_files.h"
 #include "mksetup/archive_writer.h"
 #include "mksetup/description.h"
+#include "mksetup/inspect.h"
 
 namespace {
 
 enum TExitCode { kExitOk = 0, kExitIo = 1, kExitUsage = 2 };
 
+const char kVersion[] = "mksetup 1.0\n";
+
 const char kUsage[] =
     "usage: mksetup [--stub FILE] [-o OUTPUT] DESCRIPTION\n"
+    "       mksetup inspect SETUP.exe [--json]\n"
+    "       mksetup --help | --version\n"
     "  --stub FILE  the executable the archive is appended to (default: 'stub =' of the description)\n"
     "  -o OUTPUT    the setup executable to write (default: the description's name with\n"
-    "               the extension .exe, in the current folder); disk files go beside it\n";
+    "               the extension .exe, in the current folder); disk files go beside it\n"
+    "  inspect      shows what the setup holds and checks all of it; --json for a JSON document.\n"
+    "               Exit code 0 sound, 1 unreadable, 3 damaged or a disk file missing\n";
 
 struct TOptions {
   std::string stub, output, description;
@@ -121,9 +130,44 @@ int Run(const TOptions& options) {
   return kExitOk;
 }
 
+// mksetup inspect SETUP.exe [--json]; false on a wrong command line.
+bool ParseInspectArguments(int argc, char** argv, std::string& setup, bool& json) {
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--json") {
+      json = true;
+    } else if (arg.empty() || arg[0] == '-' || !setup.empty()) {
+      return false;
+    } else {
+      setup = arg;
+    }
+  }
+  return !setup.empty();
+}
+
+int Inspect(int argc, char** argv) {
+  std::string setup;
+  bool json = false;
+  if (!ParseInspectArguments(argc, argv, setup, json)) {
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+  }
+  const TInspection inspection = InspectSetup(setup);
+  const std::string report = json ? InspectionJson(inspection) : InspectionText(inspection);
+  std::fwrite(report.data(), 1, report.size(), stdout);
+  for (const std::string& problem : inspection.problems)
+    std::fprintf(stderr, "mksetup: %s: %s\n", setup.c_str(), problem.c_str());
+  return InspectionExitCode(inspection);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "--version")) {
+    std::fputs(std::string(argv[1]) == "--help" ? kUsage : kVersion, stdout);
+    return kExitOk;
+  }
+  if (argc >= 2 && std::string(argv[1]) == "inspect") return Inspect(argc, argv);
   TOptions options;
   if (!ParseArguments(argc, argv, options)) {
     std::fputs(kUsage, stderr);
