@@ -248,6 +248,11 @@ void SetFrameTexts() {
   EnableWindow(c.cancel, !RunFlags().noCancel);
 }
 
+// What path constant 04 stands for, with its trailing backslash.
+void StoreInstallationFolder(const std::string& folder) {
+  PathState().installationFolder = folder.empty() || folder.back() != '\\' ? folder + "\\" : folder;
+}
+
 }  // namespace
 
 TNavigation& Navigation() {
@@ -264,7 +269,11 @@ void BuildPageSequence() {
   n.sequence = PagesOfScript();
   n.position = 0;
   FillTexts();
-  SetWindowTextA(c.folderEdit, ExpandPathConstants(FieldText(58)).c_str());
+  const std::string folder = ExpandPathConstants(FieldText(58));
+  SetWindowTextA(c.folderEdit, folder.c_str());
+  // Not only through the edit box's notification: without a desktop there is
+  // no box, and a silent run must still install where the script says.
+  StoreInstallationFolder(folder);
   SetFrameTexts();
   if (RunFlags().silent) {
     if (FieldFlag(41) && !RunFlags().quiet) StartStartupNotice(c.window, FieldText(41), ApplicationTitle());
@@ -360,7 +369,7 @@ void DestinationChanged() {
                                                    (FILE_ATTRIBUTE_DIRECTORY | 0x80000000u)) == FILE_ATTRIBUTE_DIRECTORY;
     EnableWindow(C().next, driveExists);
   }
-  PathState().installationFolder = folder.empty() || folder.back() != '\\' ? folder + "\\" : folder;
+  StoreInstallationFolder(folder);
 }
 
 void GroupChanged() {
