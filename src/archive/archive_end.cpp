@@ -13,8 +13,8 @@ bool ReadAt(TStream& file, int64_t at, void* bytes, int32_t count) {
 
 uint16_t LoadLE16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 
-// The security entry (offset, length); false when the file has none (not a
-// PE file, or an optional header without that entry).
+}  // namespace
+
 bool ReadSecurityEntry(TStream& file, uint32_t& offset, uint32_t& length) {
   uint8_t raw[8];
   if (!ReadAt(file, 0, raw, 2) || raw[0] != 'M' || raw[1] != 'Z') return false;
@@ -36,8 +36,6 @@ bool ReadSecurityEntry(TStream& file, uint32_t& offset, uint32_t& length) {
   length = LoadLE32(raw + 4);
   return offset != 0 || length != 0;
 }
-
-}  // namespace
 
 bool FindArchiveEnd(TStream& file, uint64_t& end) {
   const int64_t size = file.Size();

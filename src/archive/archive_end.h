@@ -12,6 +12,11 @@
 
 #include "toolkit/stream.h"
 
+// The security entry (the certificate table's file offset and length);
+// false when the file has none (not a PE file, fewer than 5 data
+// directories, or an entry of 0 and 0).
+bool ReadSecurityEntry(TStream& file, uint32_t& offset, uint32_t& length);
+
 // Sets end to the archive's end. With a certificate table at the end of
 // the file, up to 7 zero bytes of padding before it are passed over too (the
 // trailer ends with its non-zero end mark). False when the security entry

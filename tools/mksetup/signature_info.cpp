@@ -1,5 +1,7 @@
 #include "mksetup/signature_info.h"
 
+#include "archive/archive_end.h"
+
 #include <cstring>
 #include <vector>
 
@@ -7,9 +9,6 @@ namespace {
 
 // ---- The certificate table ---------------------------------------------------
 
-constexpr int64_t kNewHeaderPointer = 0x3C;
-constexpr uint16_t kPe32Magic = 0x10B, kPe32PlusMagic = 0x20B;
-constexpr uint32_t kSecurityDirectory = 4;
 constexpr uint16_t kPkcsSignedData = 2;     // WIN_CERTIFICATE's wCertificateType
 constexpr uint32_t kTableLimit = 16 << 20;  // far above any real chain of certificates
 
@@ -17,30 +16,6 @@ uint16_t LoadLE16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 
 bool ReadAt(TStream& file, int64_t at, void* bytes, int32_t count) {
   return at >= 0 && file.Seek(at, TSeekOrigin::Start) == at && file.ReadExact(bytes, count);
-}
-
-// The security entry of the PE optional header; false when the file has no
-// such entry (not a PE file, or too few data directories).
-bool ReadSecurityEntry(TStream& file, uint32_t& offset, uint32_t& length) {
-  uint8_t raw[8];
-  if (!ReadAt(file, 0, raw, 2) || raw[0] != 'M' || raw[1] != 'Z') return false;
-  if (!ReadAt(file, kNewHeaderPointer, raw, 4)) return false;
-  const int64_t pe = LoadLE32(raw);
-  uint8_t header[24];
-  if (!ReadAt(file, pe, header, 24) || LoadLE32(header) != 0x00004550) return false;  // "PE\0\0"
-  const uint16_t optionalSize = LoadLE16(header + 20);
-  const int64_t optional = pe + 24;
-  if (!ReadAt(file, optional, raw, 2)) return false;
-  const uint16_t magic = LoadLE16(raw);
-  if (magic != kPe32Magic && magic != kPe32PlusMagic) return false;
-  const int64_t countAt = magic == kPe32Magic ? 92 : 108;
-  const int64_t entryAt = countAt + 4 + 8 * kSecurityDirectory;
-  if (optionalSize < entryAt + 8 || !ReadAt(file, optional + countAt, raw, 4) || LoadLE32(raw) <= kSecurityDirectory)
-    return false;
-  if (!ReadAt(file, optional + entryAt, raw, 8)) return false;
-  offset = LoadLE32(raw);
-  length = LoadLE32(raw + 4);
-  return true;
 }
 
 // The DER of the first PKCS#7 SignedData entry (WIN_CERTIFICATE: length,
