@@ -9,6 +9,7 @@
 #include "mksetup/english_messages.h"
 #include "mksetup/product_files.h"
 #include "mksetup/publisher_layer.h"
+#include "mksetup/record_kinds.h"
 #include "mksetup/script_builder.h"
 
 TDescriptionError::TDescriptionError(const std::string& file, int line, const std::string& message)
@@ -211,39 +212,6 @@ std::optional<std::string> DecodeMessage(const std::string& text, std::string& e
 }
 
 // ---- Record kinds -----------------------------------------------------------
-
-struct TRecordKind {
-  std::string block;                // the name between the brackets
-  TSection section;
-  std::vector<std::string> fields;  // field names by position
-};
-
-const std::vector<TRecordKind>& RecordKinds() {
-  static const std::vector<TRecordKind> kinds = {
-      {"registry variable", kSectionRegistryVariables, {"root", "key", "name", "default"}},
-      {"registry", kSectionRegistry, {"root", "key", "name", "data", "type", "overwrite", "remove"}},
-      {"uninstall registry", kSectionUninstallRegistry, {"root", "key", "name"}},
-      {"font", kSectionFonts, {"name", "file"}},
-      {"shortcut",
-       kSectionShortcuts,
-       {"location", "link", "target", "arguments", "description", "icon", "icon index", "working folder"}},
-      {"file", kSectionFiles, {"target", "existing", "time", "uninstall", "attributes"}},
-      {"folder", kSectionFolders, {"path", "remove"}},
-      {"command", kSectionCommands, {"note", "program", "parameters", "show", "phase", "wait"}},
-      {"uninstall command", kSectionCommands, {"note", "program", "parameters", "show", "phase", "wait"}},
-      {"ini", kSectionIni, {"file", "section", "key", "value", "overwrite", "remove"}},
-      {"uninstaller record", kSectionUninstallerRecords, {"first", "second"}},
-      {"component", kSectionComponents, {"library", "unregister"}},
-      {"language", kSectionLanguages, {"name", "id", "licence", "information"}},
-  };
-  return kinds;
-}
-
-const TRecordKind* FindRecordKind(const std::string& block) {
-  for (const TRecordKind& kind : RecordKinds())
-    if (kind.block == block) return &kind;
-  return nullptr;
-}
 
 constexpr int kFileTimeField = 2;
 

@@ -17,6 +17,7 @@
 #include "archive/setup_script.h"
 #include "engine/file_record.h"
 #include "mksetup/header_settings.h"
+#include "mksetup/record_kinds.h"
 #include "toolkit/file_stream.h"
 #include "toolkit/memory_stream.h"
 #include "toolkit/piecewise_copy.h"
@@ -36,27 +37,6 @@ void Problem(TInspection& in, const std::string& text) { in.problems.push_back(t
 std::string Number(uint64_t value) { return std::to_string(value); }
 
 // ---- Section names, as the description's blocks --------------------------------
-
-struct TRecordKind {
-  const char* name;
-  TSection section;
-  std::vector<std::string> fields;
-};
-
-const TRecordKind kRecordKinds[] = {
-    {"registry variable", kSectionRegistryVariables, {"root", "key", "name", "default"}},
-    {"registry", kSectionRegistry, {"root", "key", "name", "data", "type", "overwrite", "remove"}},
-    {"uninstall registry", kSectionUninstallRegistry, {"root", "key", "name"}},
-    {"font", kSectionFonts, {"name", "file"}},
-    {"shortcut",
-     kSectionShortcuts,
-     {"location", "link", "target", "arguments", "description", "icon", "icon index", "working folder"}},
-    {"folder", kSectionFolders, {"path", "remove"}},
-    {"command", kSectionCommands, {"note", "program", "parameters", "show", "phase", "wait"}},
-    {"ini", kSectionIni, {"file", "section", "key", "value", "overwrite", "remove"}},
-    {"uninstaller record", kSectionUninstallerRecords, {"first", "second"}},
-    {"component", kSectionComponents, {"library", "unregister"}},
-};
 
 // Record k, field j of a section of this script; "" where the script ends early.
 std::string RecordField(const TSetupScript& script, TSection section, uint32_t k, int j) {
@@ -281,12 +261,15 @@ TMemoryStream InspectBlock0(TStream& file, TInspection& in) {
 // ---- The setup script -----------------------------------------------------------
 
 void CollectRecords(const TSetupScript& script, TInspection& in) {
-  for (const TRecordKind& kind : kRecordKinds) {
+  for (const TRecordKind& kind : RecordKinds()) {
+    // Files and languages are shown on their own; uninstall commands below.
+    if (kind.section == kSectionFiles || kind.section == kSectionLanguages || kind.block == "uninstall command")
+      continue;
     const uint32_t count = script.sections[kind.section].count;
     const uint32_t installCommands =
         uint32_t(std::clamp<int64_t>(TextInt(in.header[kInstallCommandCountField]), 0, count));
     for (uint32_t k = 0; k < count; ++k) {
-      TRecordInfo record{kind.name, kind.fields, {}};
+      TRecordInfo record{kind.block, kind.fields, {}};
       if (kind.section == kSectionCommands && k >= installCommands) record.kind = "uninstall command";
       for (size_t j = 0; j < kind.fields.size(); ++j)
         record.values.push_back(RecordField(script, kind.section, k, int(j)));

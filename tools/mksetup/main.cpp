@@ -112,7 +112,7 @@ std::vector<std::string> DiskPaths(const std::string& output, const std::string&
 int Run(const TOptions& options) {
   TDescription description;
   try {
-    description = LoadDescription(options.description);
+    description = LoadDescription(options.description, options.stub);
   } catch (const TDescriptionError&) {
     throw;
   } catch (const std::runtime_error& e) {
