@@ -11,8 +11,9 @@
 # usage: tests/scripts/signing_check.sh [native build] [Wine build]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-native=${1:-$root/build/native}
-wine_build=${2:-$root/build/$("$root/scripts/wine-build")}
+# Wine takes only an absolute prefix.
+native=$(realpath "${1:-$root/build/native}")
+wine_build=$(realpath "${2:-$root/build/$("$root/scripts/wine-build")}")
 work="$wine_build/signing-check"
 [ -d "$root/.cache/wine-bin" ] && export PATH="$root/.cache/wine-bin:$PATH"
 export WINEPREFIX="$work/wineprefix"
