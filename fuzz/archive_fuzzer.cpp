@@ -17,6 +17,7 @@
 // data area after mutating, so that damaged LZMA streams, item lengths and
 // scripts reach the code behind the checks; now and then it leaves them as
 // they are, so the mismatch paths stay covered too.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "archive/archive_trailer.h"
 #include "archive/block_reader.h"
 #include "archive/crc32.h"
+#include "archive/data_area_check.h"
 #include "archive/lzma_decompressor.h"
 #include "archive/setup_archive.h"
 #include "archive/setup_script.h"
@@ -153,6 +155,19 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
 // default 256 MB quarantine of freed memory.
 extern "C" const char* __asan_default_options() { return "quarantine_size_mb=16"; }
 
+// The check the setup makes before it changes anything, fed in pieces whose
+// sizes the input's last byte picks: it must end, whatever the bytes.
+static void CheckDataArea(const uint8_t* data, size_t size, const TSetupArchive& archive) {
+  const uint64_t start = archive.trailer.dataOffset;
+  if (start > size) return;
+  const uint64_t length = std::min<uint64_t>(archive.trailer.dataSize, size - start);
+  TDataAreaCheck check(FieldFlag(kSolidModeField) ? std::vector<int64_t>() : archive.storedSizes);
+  const size_t piece = size > 0 ? 1 + data[size - 1] * 37u : 1;
+  for (uint64_t at = 0; at < length && !check.Damaged(); at += piece)
+    check.Feed(data + start + at, size_t(std::min<uint64_t>(piece, length - at)));
+  (void)check.Complete();
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TMemoryStream file(std::vector<uint8_t>(data, data + size));
   TSetupArchive archive;
@@ -168,6 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LookUpRecords();
 
   uint32_t files = SectionCount(kSectionFiles);
+  CheckDataArea(data, size, archive);
   if (FieldFlag(kSolidModeField))
     WalkSolid(file, archive, files);
   else

@@ -43,7 +43,7 @@ bool TDataAreaCheck::Feed(const uint8_t* bytes, size_t count) {
       chunkLeft_ -= n;
       remaining_ -= n;
       if (chunkLeft_ == 0 && ~runningCrc_ != LoadLE32(crcBytes_)) damaged_ = true;
-    } else if (remaining_ >= 5) {
+    } else if (crcHave_ > 0 || remaining_ >= 5) {
       // A chunk's CRC; the reader takes a chunk only while 5 bytes remain.
       crcBytes_[crcHave_++] = bytes[i++];
       --remaining_;

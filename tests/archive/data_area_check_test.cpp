@@ -13,17 +13,18 @@ struct TArea {
   std::vector<int64_t> sizes;  // empty: solid
 };
 
-// Three per-file blocks (one stored, two LZMA, one of them several chunks) or
-// one solid block over the same items.
+// Four per-file blocks (two stored, one of them several chunks and one whose
+// last chunk holds a single byte, two LZMA) or one solid block over the same
+// items.
 TArea MakeArea(bool solid) {
-  const std::vector<TBytes> files = {MixedBytes(100, 1), MixedBytes(20000, 2), TBytes()};
+  const std::vector<TBytes> files = {MixedBytes(100, 1), MixedBytes(20000, 2), TBytes(), MixedBytes(4093, 3)};
   TArea area;
   if (solid) {
     area.bytes = BlockOfItems(files, Stored());
     return area;
   }
   for (size_t i = 0; i < files.size(); ++i) {
-    TBytes block = BlockOfItems({files[i]}, i == 1 ? Stored() : Lzma());
+    TBytes block = BlockOfItems({files[i]}, i == 1 || i == 3 ? Stored() : Lzma());
     area.sizes.push_back(int64_t(block.size()));
     area.bytes.insert(area.bytes.end(), block.begin(), block.end());
   }
