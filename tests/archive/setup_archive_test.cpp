@@ -114,6 +114,28 @@ TEST(SetupArchive, PerFileModeListsEachBlockAndSplitsAcrossDisks) {
   EXPECT_EQ(whole.Position(), whole.Size());
 }
 
+// Blocks compressed on several threads are the bytes one thread writes, and
+// an encoder that refuses its options is reported whatever the thread.
+TEST(SetupArchive, PerFileBlocksPackTheSameOnAnyNumberOfThreads) {
+  TArchiveInput input = SampleInput(false);
+  for (int i = 0; i < 12; ++i) input.files.push_back(MixedBytes(20000 + size_t(i) * 3000, uint32_t(i + 5)));
+  input.diskSize = 100000;
+  input.jobs = 1;
+  const TSetupImage one = BuildSetupImage(input);
+  size_t reported = 0;
+  input.progress = [&](size_t files, uint64_t) { reported = std::max(reported, files); };
+  for (unsigned jobs : {2u, 5u, 0u}) {
+    input.jobs = jobs;
+    const TSetupImage many = BuildSetupImage(input);
+    EXPECT_TRUE(many.executable == one.executable) << jobs;
+    EXPECT_TRUE(many.disks == one.disks) << jobs;
+  }
+  EXPECT_EQ(reported, input.files.size());
+  input.fileBlocks.lzma.lc = 4;
+  input.fileBlocks.lzma.lp = 4;
+  EXPECT_THROW(BuildSetupImage(input), std::runtime_error);
+}
+
 TEST(SetupArchive, TrailerThatDoesNotFitTheFileIsCorrupted) {
   TBytes good = BuildSetupImage(SampleInput(false)).executable;
   ASSERT_TRUE(Open(good).sound);

@@ -8,6 +8,7 @@
 #include "archive/archive_trailer.h"
 #include "archive/block_reader.h"
 #include "archive/crc32.h"
+#include "mksetup/parallel_blocks.h"
 #include "toolkit/stream.h"
 
 namespace {
@@ -123,10 +124,7 @@ TBytes BuildDataArea(const TArchiveInput& input, std::vector<uint64_t>& storedSi
     if (!input.files.empty()) area = BuildBlock(content, input.fileBlocks);
     return area;
   }
-  for (const TBytes& file : input.files) {
-    TBytes content;
-    AppendItem(content, file);
-    TBytes block = BuildBlock(content, input.fileBlocks);
+  for (const TBytes& block : BuildFileBlocks(input.files, input.fileBlocks, input.jobs, input.progress)) {
     storedSizes.push_back(block.size());
     AppendBytes(area, block);
   }

@@ -2,6 +2,7 @@
 // blocks of CRC-framed chunks, items, the lists and the trailer, disk files.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -51,6 +52,10 @@ struct TArchiveInput {
   // Per-file mode: the most bytes of the file data area each disk holds
   // (disk 1 being the executable); 0 keeps the whole area in the executable.
   uint64_t diskSize = 0;
+  // Per-file mode: blocks compressed at once (0: one per core); the bytes
+  // written do not depend on it.
+  unsigned jobs = 0;
+  std::function<void(size_t files, uint64_t bytes)> progress;  // may be empty
 };
 
 struct TSetupImage {

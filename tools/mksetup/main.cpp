@@ -7,7 +7,11 @@
 // command line or the description is wrong (or describes a setup that
 // cannot be built). Inspecting: 0 sound, 1 unreadable, 2 a wrong command
 // line, 3 damaged or incomplete.
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -29,17 +33,20 @@ enum TExitCode { kExitOk = 0, kExitIo = 1, kExitUsage = 2 };
 const char kVersion[] = "mksetup 1.0\n";
 
 const char kUsage[] =
-    "usage: mksetup [--stub FILE] [-o OUTPUT] DESCRIPTION\n"
+    "usage: mksetup [--stub FILE] [-o OUTPUT] [-j N] DESCRIPTION\n"
     "       mksetup inspect SETUP.exe [--json]\n"
     "       mksetup --help | --version\n"
     "  --stub FILE  the executable the archive is appended to (default: 'stub =' of the description)\n"
     "  -o OUTPUT    the setup executable to write (default: the description's name with\n"
     "               the extension .exe, in the current folder); disk files go beside it\n"
+    "  -j N         per-file mode: compress N blocks at once (default: one per core);\n"
+    "               the setup's bytes are the same for every N\n"
     "  inspect      shows what the setup holds and checks all of it; --json for a JSON document.\n"
     "               Exit code 0 sound, 1 unreadable, 3 damaged or a disk file missing\n";
 
 struct TOptions {
   std::string stub, output, description;
+  unsigned jobs = 0;  // 0: one per core
 };
 
 // A file that could not be read or written.
@@ -52,6 +59,11 @@ bool ParseArguments(int argc, char** argv, TOptions& options) {
     std::string arg = argv[i];
     if ((arg == "--stub" || arg == "-o") && i + 1 < argc) {
       (arg == "--stub" ? options.stub : options.output) = argv[++i];
+    } else if (arg == "-j" && i + 1 < argc) {
+      const std::string n = argv[++i];
+      if (n.empty() || n.size() > 3 || n.find_first_not_of("0123456789") != std::string::npos || std::stoi(n) < 1)
+        return false;
+      options.jobs = unsigned(std::stoi(n));
     } else if (!arg.empty() && arg[0] == '-') {
       return false;
     } else if (options.description.empty()) {
@@ -109,6 +121,33 @@ std::vector<std::string> DiskPaths(const std::string& output, const std::string&
   return paths;
 }
 
+// Progress of a long per-file pack on a terminal: files, bytes and rate, on
+// one line that is rewritten at most five times a second.
+class TPackMeter {
+public:
+  explicit TPackMeter(const std::vector<TBytes>& files) : files_(files.size()) {
+    for (const TBytes& file : files) bytes_ += file.size();
+  }
+  void operator()(size_t files, uint64_t bytes) {
+    const auto now = std::chrono::steady_clock::now();
+    if (files < files_ && now - shown_ < std::chrono::milliseconds(200)) return;
+    shown_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    std::fprintf(stderr, "\rmksetup: %zu of %zu files, %.1f of %.1f MiB, %.1f MiB/s   ", files, files_,
+                 double(bytes) / 1048576, double(bytes_) / 1048576, seconds > 0 ? double(bytes) / 1048576 / seconds : 0.0);
+    printed_ = true;
+  }
+  void Finish() {
+    if (printed_) std::fputc('\n', stderr);
+  }
+
+private:
+  size_t files_;
+  uint64_t bytes_ = 0;
+  bool printed_ = false;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now(), shown_;
+};
+
 int Run(const TOptions& options) {
   TDescription description;
   try {
@@ -122,7 +161,11 @@ int Run(const TOptions& options) {
   if (stub.empty()) throw std::invalid_argument("no stub: give --stub FILE or 'stub =' in the description");
   description.archive.stub = ReadFileBytes(stub);
 
+  description.archive.jobs = options.jobs;
+  TPackMeter meter(description.archive.files);
+  if (isatty(STDERR_FILENO) && !description.archive.solid) description.archive.progress = std::ref(meter);
   TSetupImage image = BuildSetupImage(description.archive);
+  meter.Finish();
   std::string output = options.output.empty() ? DefaultOutput(options.description) : options.output;
   std::vector<std::string> disks = DiskPaths(output, description.diskNameTemplate, image.disks.size());
   WriteFileBytes(output, image.executable);
