@@ -143,13 +143,14 @@ TSourceResult WritePerFileRecord(const TFileRecord& record, uint32_t storedSize,
   const std::string stagingPath = folder.empty() ? std::string() : folder + "compfile.tmp";
   DeleteFileA(stagingPath.c_str());
   auto staging = TFileStream::Open(stagingPath, TFileStream::Mode::CreateNew);
+  const DWORD stagingError = staging ? DWORD(ERROR_HANDLE_DISK_FULL) : GetLastError();
   TSourceResult result;
   bool gathered = false;
   if (staging) result = source.Copy(storedSize, *staging, gathered);
   else result = source.Skip(storedSize);  // nowhere to gather it: the file is not written
   if (result == TSourceResult::Ok && !gathered)
     ReportItem("file " + record.path + " (its staging file " + stagingPath + " could not be written)",
-               staging ? DWORD(ERROR_HANDLE_DISK_FULL) : GetLastError());
+               stagingError);
   if (result == TSourceResult::Ok && gathered) {
     staging->Seek(0, TSeekOrigin::Start);
     TCompressedBlockReader block(*staging, &TLZMADecompressor::Create);
