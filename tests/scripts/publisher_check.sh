@@ -7,21 +7,9 @@
 #
 # usage: tests/scripts/publisher_check.sh [native build] [Wine build]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-# Wine takes only an absolute prefix.
-native=$(realpath "${1:-$root/build/native}")
-wine_build=$(realpath "${2:-$root/build/$("$root/scripts/wine-build")}")
-work="$wine_build/publisher-check"
-[ -d "$root/.cache/wine-bin" ] && export PATH="$root/.cache/wine-bin:$PATH"
-export WINEPREFIX="$work/wineprefix"
-rm -rf "$work" && mkdir -p "$work/product/docs"
-
-failures=0
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+# shellcheck source=tests/scripts/wine_check_support.sh
+. "$(dirname "$0")/wine_check_support.sh" publisher-check "$@"
+mkdir -p "$work/product/docs"
 
 printf 'the program\r\n' >"$work/product/notes.exe"
 printf 'the manual\r\n' >"$work/product/docs/manual.txt"
@@ -47,12 +35,6 @@ inspected() { "$native/bin/mksetup" inspect "$work/notes-setup.exe" >"$work/insp
 check "mksetup inspect finds the setup sound" inspected
 check "inspect names the product's title" grep -q "65 title = Velmora Notes Setup" "$work/inspect.txt"
 
-run() {  # run PROGRAM ARGUMENTS...: prints the exit code
-  local status=0
-  xvfb-run -a bash -c '"$0" "$@"; status=$?; wineserver -w; exit $status' "$root/scripts/wine-run" "$@" \
-    >/dev/null 2>&1 || status=$?
-  echo "$status"
-}
 query() { "$root/scripts/wine-run" reg query "$@" 2>/dev/null | tr -d '\r'; }
 
 installed="$WINEPREFIX/drive_c/Program Files/Velmora Notes"

@@ -10,21 +10,8 @@
 #
 # usage: tests/scripts/signing_check.sh [native build] [Wine build]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-# Wine takes only an absolute prefix.
-native=$(realpath "${1:-$root/build/native}")
-wine_build=$(realpath "${2:-$root/build/$("$root/scripts/wine-build")}")
-work="$wine_build/signing-check"
-[ -d "$root/.cache/wine-bin" ] && export PATH="$root/.cache/wine-bin:$PATH"
-export WINEPREFIX="$work/wineprefix"
-rm -rf "$work" && mkdir -p "$work"
-
-failures=0
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+# shellcheck source=tests/scripts/wine_check_support.sh
+. "$(dirname "$0")/wine_check_support.sh" signing-check "$@"
 
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Velmora Test Publisher" \
   -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
@@ -47,12 +34,6 @@ data[data_offset + data_size // 2] ^= 0x20
 open(sys.argv[3], 'wb').write(data)
 PY
 
-run() {  # run SETUP ARGUMENTS...: prints the exit code
-  local status=0
-  xvfb-run -a bash -c '"$0" "$@"; status=$?; wineserver -w; exit $status' "$root/scripts/wine-run" "$@" \
-    >/dev/null 2>&1 || status=$?
-  echo "$status"
-}
 drive_c="$WINEPREFIX/drive_c"
 check "the unsigned setup installs (exit 0)" test "$(run "$work/unsigned.exe" /S '/P=C:\Unsigned')" = 0
 check "the signed setup installs (exit 0)" test "$(run "$work/signed.exe" /S '/P=C:\Signed')" = 0
