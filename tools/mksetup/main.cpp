@@ -24,7 +24,7 @@
 #include "archive/disk_files.h"
 #include "mksetup/archive_writer.h"
 #include "mksetup/description.h"
-#include "mksetup/inspect.h"
+#include "mksetup/setup_report.h"
 
 namespace {
 

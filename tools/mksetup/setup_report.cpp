@@ -1,4 +1,4 @@
-#include "mksetup/inspect.h"
+#include "mksetup/setup_report.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // mksetup inspect reads back what the packer wrote, finds damage wherever it
 // lies, and names the signer of a signed setup.
-#include "mksetup/inspect.h"
+#include "mksetup/setup_report.h"
 
 #include <gtest/gtest.h>
 
