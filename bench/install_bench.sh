@@ -3,9 +3,10 @@
 # installing a solid setup of seeded mixed files (text-like and
 # incompressible), against liblzma's own decoder (bench/lzma_file_decoder.cpp)
 # decoding the very same LZMA stream into a file. Prints the times, their
-# ratio (target: setup / decoder at most 1.15) and the peak resident memory
-# of both (target: the setup's peak above an empty Win32 program's at most
-# the dictionary size + 16 MiB). A benchmark: it reports, it never fails on
+# ratio (target: the median of the per-round ratios setup / decoder at most
+# 1.00) and the peak resident memory of both (target: the setup's peak above
+# an empty Win32 program's at most the dictionary size + 16 MiB; shown also
+# above an empty program that imports the setup's DLLs). A benchmark: it reports, it never fails on
 # a missed target. It fails only when a run goes wrong (wrong exit code,
 # installed files differ from the payload) or the measurement cannot be
 # trusted.
@@ -231,9 +232,10 @@ echo
 echo "time, wall clock with Wine's process start (best of $rounds rounds; median in brackets):"
 seconds_row "setup.exe /S (installs, sets times and attributes)" "$best_setup" "($(f2 "$(median "${setup_s[@]}")"))"
 seconds_row "liblzma raw decoder into one file" "$best_decoder" "($(f2 "$(median "${decoder_s[@]}")"))"
-ratio_row "ratio setup / decoder" "$ratio" "(target at most 1.15: $(verdict "$ratio" 1.15))"
-ratio_row "median of the per-round ratios" "$(median "${round_ratio[@]}")" \
-  "(lowest $(f3 "$(min "${round_ratio[@]}")"), highest $(f3 "$(max "${round_ratio[@]}")"))"
+ratio_row "ratio of the best times setup / decoder" "$ratio"
+median_ratio=$(median "${round_ratio[@]}")
+ratio_row "median of the per-round ratios" "$median_ratio" \
+  "(target at most 1.00: $(verdict "$median_ratio" 1.00); lowest $(f3 "$(min "${round_ratio[@]}")"), highest $(f3 "$(max "${round_ratio[@]}")"))"
 seconds_row "an empty Win32 program under Wine" "$start_up" "(median of 3)"
 ratio_row "ratio with that start-up taken from both sides" "$net_ratio"
 seconds_row "an empty program importing the setup's DLLs" "$(median "${empty_gui_seconds[@]}")" "(median of 3)"
@@ -245,7 +247,8 @@ mib_row "setup.exe /S" "$peak_setup"
 mib_row "setup.exe /S minus the baseline" "$setup_above" \
   "(target at most $((dictionary_mib + 16)) MiB: $(verdict "$setup_above" "$memory_target"))"
 mib_row "empty program importing the setup's DLLs (lowest)" "$dll_baseline_kib"
-mib_row "setup.exe /S minus that" "$((peak_setup - dll_baseline_kib))"
+mib_row "setup.exe /S minus that" "$((peak_setup - dll_baseline_kib))" \
+  "(target at most $((dictionary_mib + 16)) MiB: $(verdict "$((peak_setup - dll_baseline_kib))" "$memory_target"))"
 mib_row "liblzma decoder" "$peak_decoder"
 mib_row "liblzma decoder minus the baseline" "$decoder_above"
 mib_row "check: touching $probe_mib MiB raised the peak by" "$probe_rise_kib"

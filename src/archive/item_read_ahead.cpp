@@ -6,10 +6,15 @@
 
 namespace {
 constexpr auto kIdleInterval = std::chrono::milliseconds(15);
-}
+// A caller that found nothing waiting is woken once this much has been
+// decoded (or the end is reached), not for every piece: each wake-up costs a
+// round trip through the system.
+constexpr size_t kWakeAmount = size_t(256) << 10;
+}  // namespace
 
 TItemReadAhead::TItemReadAhead(TByteSource& source, uint32_t items, std::function<void()> idle, size_t limit)
-    : idle_(std::move(idle)), limit_(std::max<size_t>(limit, size_t(kPiece))) {
+    : idle_(std::move(idle)), ring_(std::max<size_t>(limit, size_t(kPiece))),
+      wakeAmount_(std::min(kWakeAmount, ring_.size() / 4)) {
   thread_ = std::thread([this, &source, items] { Run(source, items); });
 }
 
@@ -22,13 +27,25 @@ TItemReadAhead::~TItemReadAhead() {
   thread_.join();
 }
 
-bool TItemReadAhead::Push(std::vector<uint8_t> piece) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [&] { return stopping_ || queued_ + piece.size() <= limit_; });
-  if (stopping_) return false;
-  queued_ += piece.size();
-  queue_.push_back(std::move(piece));
-  changed_.notify_all();
+bool TItemReadAhead::Fill(TByteSource& source, int32_t count) {
+  while (count > 0) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    roomWanted_ = size_t(std::min(count, kPiece));
+    // A caller waiting for a fuller ring takes what there is instead.
+    if (Room() < roomWanted_ && callerWaiting_) changed_.notify_all();
+    changed_.wait(lock, [&] { return stopping_ || Room() >= roomWanted_; });
+    roomWanted_ = 0;
+    if (stopping_) return false;
+    // The room is the caller's no more: it reads only below decoded_.
+    const size_t start = size_t(decoded_ % ring_.size());
+    const int32_t n = int32_t(std::min({size_t(count), size_t(kPiece), Room(), ring_.size() - start}));
+    lock.unlock();
+    if (!source.Read(ring_.data() + start, n)) return false;
+    lock.lock();
+    decoded_ += uint64_t(n);
+    if (callerWaiting_ && Waiting() >= wakeAmount_) changed_.notify_all();
+    count -= n;
+  }
   return true;
 }
 
@@ -38,15 +55,15 @@ bool TItemReadAhead::Push(std::vector<uint8_t> piece) {
 void TItemReadAhead::Run(TByteSource& source, uint32_t items) {
   bool sound = true;
   for (uint32_t i = 0; i < items && sound; ++i) {
-    std::vector<uint8_t> length(4);
-    sound = source.Read(length.data(), 4);
-    if (!sound || !Push(length)) break;
-    for (int32_t remaining = int32_t(LoadLE32(length.data())); remaining > 0 && sound;) {
-      std::vector<uint8_t> piece(size_t(std::min(remaining, kPiece)));
-      sound = source.Read(piece.data(), int32_t(piece.size()));
-      if (!sound || !Push(std::move(piece))) break;
-      remaining -= kPiece;
-    }
+    const uint64_t lengthAt = decoded_;  // only this thread changes decoded_
+    sound = Fill(source, 4);
+    if (!sound) break;
+    // The caller may be reading these bytes too, but only this thread writes
+    // to the ring, and not before they are taken.
+    uint8_t length[4];
+    for (size_t k = 0; k < 4; ++k) length[k] = ring_[size_t((lengthAt + k) % ring_.size())];
+    const int32_t itemLength = int32_t(LoadLE32(length));
+    if (itemLength > 0) sound = Fill(source, itemLength);
   }
   std::lock_guard<std::mutex> lock(mutex_);
   finished_ = true;
@@ -58,28 +75,27 @@ bool TItemReadAhead::Read(void* buffer, int32_t count) {
   uint8_t* out = static_cast<uint8_t*>(buffer);
   std::unique_lock<std::mutex> lock(mutex_);
   while (count > 0) {
-    if (queue_.empty()) {
+    if (Waiting() == 0) {
       if (finished_) break;
       // The caller's windows keep running while the decoder catches up.
-      if (!changed_.wait_for(lock, kIdleInterval, [&] { return !queue_.empty() || finished_; }) && idle_) {
+      callerWaiting_ = true;
+      const bool woken =
+          changed_.wait_for(lock, kIdleInterval, [&] { return Waiting() >= wakeAmount_ || finished_ || Room() < roomWanted_; });
+      callerWaiting_ = false;
+      if (!woken && idle_) {
         lock.unlock();
         idle_();
         lock.lock();
       }
       continue;
     }
-    std::vector<uint8_t>& front = queue_.front();
-    const size_t n = std::min(size_t(count), front.size() - taken_);
-    std::memcpy(out, front.data() + taken_, n);
+    const size_t start = size_t(taken_ % ring_.size());
+    const size_t n = std::min({size_t(count), Waiting(), ring_.size() - start});
+    std::memcpy(out, ring_.data() + start, n);
     out += n;
     count -= int32_t(n);
     taken_ += n;
-    if (taken_ == front.size()) {
-      queued_ -= front.size();
-      queue_.pop_front();
-      taken_ = 0;
-      changed_.notify_all();
-    }
+    if (roomWanted_ && Room() >= roomWanted_) changed_.notify_all();
   }
   if (count == 0) return true;
   std::memset(out, 0, size_t(count));  // what the source could not deliver

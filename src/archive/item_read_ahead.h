@@ -1,12 +1,11 @@
 // Decoding ahead of the writer: a thread of its own reads the items of a
-// source (a block reader, which decompresses) into a bounded queue, while the
+// source (a block reader, which decompresses) into a bounded ring, while the
 // caller's thread takes them out and writes files. Reading and writing
 // overlap; the bytes, their order and what counts as damage stay exactly as
 // when the caller reads the source itself.
 #pragma once
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -36,17 +35,23 @@ public:
 
 private:
   void Run(TByteSource& source, uint32_t items);
-  bool Push(std::vector<uint8_t> piece);  // false when stopping
+  // Reads count bytes of source into the ring as room appears; false when
+  // the source failed or the reader is stopping.
+  bool Fill(TByteSource& source, int32_t count);
+  size_t Waiting() const { return size_t(decoded_ - taken_); }
+  size_t Room() const { return ring_.size() - Waiting(); }
 
   std::function<void()> idle_;
-  size_t limit_;
+  std::vector<uint8_t> ring_;  // byte n of the items lives at ring_[n % size]
+  size_t wakeAmount_;          // what a waiting caller is woken for
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::vector<uint8_t>> queue_;
-  size_t queued_ = 0;        // bytes in queue_
-  size_t taken_ = 0;         // bytes of queue_.front() already read
-  bool finished_ = false;    // the thread delivered all it will
-  bool failed_ = false;      // ... and the source failed at that point
+  uint64_t decoded_ = 0;       // bytes the thread has put into the ring
+  uint64_t taken_ = 0;         // bytes the caller has taken out
+  bool callerWaiting_ = false;
+  size_t roomWanted_ = 0;      // room the thread waits for; 0 when it is not waiting
+  bool finished_ = false;      // the thread delivered all it will
+  bool failed_ = false;        // ... and the source failed at that point
   bool stopping_ = false;
   std::thread thread_;
 };

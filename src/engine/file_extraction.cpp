@@ -26,6 +26,7 @@
 #include "startup/setup_end.h"
 #include "toolkit/module_path.h"
 #include "startup/temp_folder.h"
+#include "toolkit/buffered_reader.h"
 #include "toolkit/folders.h"
 #include "toolkit/file_stream.h"
 #include "toolkit/message_pump.h"
@@ -117,7 +118,8 @@ bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer
 // on a thread of its own ahead of the writing. A kept file's item is read
 // past and does not advance the bar.
 bool ExtractSolid(TStream& setup, TBuffer& buffer) {
-  TCompressedBlockReader block(setup, &TLZMADecompressor::Create);
+  TBufferedReader data(setup);
+  TCompressedBlockReader block(data, &TLZMADecompressor::Create);
   TItemReadAhead reader(block, SectionCount(kSectionFiles), PumpWindowMessages);
   for (uint32_t k = 0; k < SectionCount(kSectionFiles); ++k) {
     const TFileRecord record = ReadFileRecord(k);
@@ -153,7 +155,8 @@ TSourceResult WritePerFileRecord(const TFileRecord& record, uint32_t storedSize,
                stagingError);
   if (result == TSourceResult::Ok && gathered) {
     staging->Seek(0, TSeekOrigin::Start);
-    TCompressedBlockReader block(*staging, &TLZMADecompressor::Create);
+    TBufferedReader data(*staging);
+    TCompressedBlockReader block(data, &TLZMADecompressor::Create);
     TItemReadAhead reader(block, 1, PumpWindowMessages);
     if (!WriteRecord(record, reader, buffer)) result = TSourceResult::Damaged;
   }

@@ -101,5 +101,4 @@ void RunInstallation(const TInstallChoices& choices, TProgressSink& sink) {
   SetStatusText(MessageText(40));
   DeleteTemporaryFiles();
   FillProgress();
-  Sleep(100);
 }

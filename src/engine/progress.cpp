@@ -13,6 +13,10 @@ int32_t g_position = 0;
 void ShowPosition() {
   if (g_sink) g_sink->ShowProgress(g_position, g_maximum);
 }
+
+void PauseWhereShown(DWORD milliseconds) {
+  if (g_sink && g_sink->Shown()) Sleep(milliseconds);
+}
 }  // namespace
 
 TProgressBinding::TProgressBinding(TProgressSink& sink) : previous_(g_sink) { g_sink = &sink; }
@@ -35,7 +39,7 @@ void StepProgress() {
   g_position = std::min(g_position + 1, std::max(g_maximum, 0));
   ShowPosition();
   PumpWindowMessages();
-  if (g_maximum < 32) Sleep(4);
+  if (g_maximum < 32) PauseWhereShown(4);
 }
 
 int32_t ProgressPosition() { return g_position; }
@@ -43,6 +47,7 @@ int32_t ProgressPosition() { return g_position; }
 void FillProgress() {
   g_position = std::max(g_maximum, 0);
   ShowPosition();
+  PauseWhereShown(100);
 }
 
 HWND ProgressDialogOwner() { return g_sink ? g_sink->DialogOwner() : nullptr; }

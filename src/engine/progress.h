@@ -16,6 +16,9 @@ public:
   virtual void ShowProgress(int32_t position, int32_t maximum) = 0;
   // The owner of the engine's message boxes (the disk prompt); null for none.
   virtual HWND DialogOwner() const { return nullptr; }
+  // Whether a person can see the bar; the pauses that keep a short
+  // installation and the full bar visible are made only then.
+  virtual bool Shown() const { return false; }
 };
 
 // Routes the reports to sink until the binding ends; without one they are
@@ -36,8 +39,10 @@ void SetStatusText(const std::string& text);
 std::string StatusText();
 void SetProgressRange(int32_t maximum);
 // Advances the bar by one (clamped at its maximum), lets pending window
-// messages run, and pauses 4 ms when the maximum is below 32.
+// messages run, and pauses 4 ms when the maximum is below 32 and the bar is
+// shown.
 void StepProgress();
 int32_t ProgressPosition();
+// Sets the bar to its maximum and, when it is shown, leaves it there 100 ms.
 void FillProgress();
 HWND ProgressDialogOwner();

@@ -24,6 +24,7 @@ public:
     SendMessageA(bar, PBM_SETPOS, WPARAM(position), 0);
   }
   HWND DialogOwner() const override { return WizardWindow(); }
+  bool Shown() const override { return IsWindowVisible(WizardControls().progressBar) != FALSE; }
 };
 
 TInstallChoices ChoicesOnPages() {

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "test_support.h"
+#include "toolkit/buffered_reader.h"
 #include "toolkit/file_stream.h"
 #include "toolkit/memory_stream.h"
 #include "toolkit/piecewise_copy.h"
@@ -68,4 +69,33 @@ TEST(PiecewiseCopy, StopsAtTheFirstFailedWrite) {
   TMemoryStream source(MixedBytes(3 * kCopyPieceSize));
   TFullStream full(kCopyPieceSize + 100);
   EXPECT_EQ(CopyPiecewise(full, source, 3 * kCopyPieceSize), kCopyPieceSize);
+}
+
+// Any mix of reads and seeks gives what the stream itself would, from any
+// start, with pieces smaller and larger than the reads; the source is left
+// where a seek past what is held put it.
+TEST(BufferedReader, ReadsAndSeeksExactlyAsTheStreamItself) {
+  const TBytes content = MixedBytes(100000, 7);
+  struct TStep {
+    TSeekOrigin origin;
+    int64_t offset;
+    int32_t read;
+  } steps[] = {{TSeekOrigin::Current, 0, 4},    {TSeekOrigin::Current, 0, 4096}, {TSeekOrigin::Current, 10, 3},
+               {TSeekOrigin::Current, -20, 9},  {TSeekOrigin::Start, 70000, 50000},
+               {TSeekOrigin::End, -5, 10},      {TSeekOrigin::Start, 3, 1},      {TSeekOrigin::Current, 60000, 8192},
+               {TSeekOrigin::Start, -1, 1}};
+  for (int32_t piece : {1, 7, 4096, 256 << 10}) {
+    TMemoryStream plain(content), underlying(content);
+    plain.Seek(11, TSeekOrigin::Start);
+    underlying.Seek(11, TSeekOrigin::Start);
+    TBufferedReader buffered(underlying, piece);
+    for (const TStep& step : steps) {
+      ASSERT_EQ(buffered.Seek(step.offset, step.origin), plain.Seek(step.offset, step.origin)) << piece;
+      TBytes expected(size_t(step.read)), got(size_t(step.read));
+      ASSERT_EQ(buffered.Read(got.data(), step.read), plain.Read(expected.data(), step.read)) << piece;
+      ASSERT_EQ(got, expected) << piece;
+      ASSERT_EQ(buffered.Position(), plain.Position()) << piece;
+    }
+    EXPECT_EQ(buffered.Size(), int64_t(content.size()));
+  }
 }
