@@ -24,7 +24,6 @@
 #include "startup/command_line.h"
 #include "startup/exit_codes.h"
 #include "startup/setup_end.h"
-#include "toolkit/module_path.h"
 #include "startup/temp_folder.h"
 #include "toolkit/buffered_reader.h"
 #include "toolkit/folders.h"
@@ -117,10 +116,7 @@ bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer
 // Solid mode: one block whose items are the files in record order, decoded
 // on a thread of its own ahead of the writing. A kept file's item is read
 // past and does not advance the bar.
-bool ExtractSolid(TStream& setup, TBuffer& buffer) {
-  TBufferedReader data(setup);
-  TCompressedBlockReader block(data, &TLZMADecompressor::Create);
-  TItemReadAhead reader(block, SectionCount(kSectionFiles), PumpWindowMessages);
+bool ExtractSolid(TByteSource& reader, TBuffer& buffer) {
   for (uint32_t k = 0; k < SectionCount(kSectionFiles); ++k) {
     const TFileRecord record = ReadFileRecord(k);
     if (ShouldWrite(record)) {
@@ -191,13 +187,6 @@ TSourceResult ExtractPerFile(TDiskSource& source, const TSetupArchive& archive, 
 }
 
 
-void RunSolid(const std::string& setupPath, const TSetupArchive& archive, TBuffer& buffer) {
-  auto setup = TFileStream::Open(setupPath, TFileStream::Mode::OpenRead);
-  const int64_t start = int64_t(uint32_t(archive.trailer.dataOffset));
-  if (!setup || setup->Seek(start, TSeekOrigin::Start) != start) CorruptedSetupError();
-  if (!ExtractSolid(*setup, buffer)) CorruptedSetupError();
-}
-
 void RunPerFile(const std::string& setupPath, const TSetupArchive& archive, TDataAreaCheck& check,
                 TBuffer& buffer) {
   TDiskSource source(setupPath, archive.trailer.dataOffset, archive.trailer.dataSize, FieldText(21), AskForDisk,
@@ -213,17 +202,39 @@ void RunPerFile(const std::string& setupPath, const TSetupArchive& archive, TDat
   }
 }
 
-}  // namespace
-
-void ExtractFiles(const TSetupArchive& archive, TDataAreaCheck& check) {
-  ExtractFilesFrom(ModuleFileName(), archive, check);
+std::unique_ptr<TFileStream> OpenAt(const std::string& path, int64_t offset) {
+  auto file = TFileStream::Open(path, TFileStream::Mode::OpenRead);
+  return file && file->Seek(offset, TSeekOrigin::Start) == offset ? std::move(file) : nullptr;
 }
 
-void ExtractFilesFrom(const std::string& setupPath, const TSetupArchive& archive, TDataAreaCheck& check) {
+}  // namespace
+
+// The solid block from the setup, read in large pieces and decoded ahead.
+// The members end in reverse order: the decoding thread stops first.
+struct TFileExtraction::TSolidData {
+  explicit TSolidData(std::unique_ptr<TFileStream> opened)
+      : file(std::move(opened)), data(*file), block(data, &TLZMADecompressor::Create),
+        reader(block, SectionCount(kSectionFiles), PumpWindowMessages) {}
+  std::unique_ptr<TFileStream> file;
+  TBufferedReader data;
+  TCompressedBlockReader block;
+  TItemReadAhead reader;
+};
+
+TFileExtraction::TFileExtraction(const std::string& setupPath, const TSetupArchive& archive)
+    : setupPath_(setupPath), archive_(archive) {
+  if (!FieldFlag(34) || SectionCount(kSectionFiles) == 0) return;
+  if (auto file = OpenAt(setupPath, int64_t(uint32_t(archive.trailer.dataOffset))))
+    solid_ = std::make_unique<TSolidData>(std::move(file));
+}
+
+TFileExtraction::~TFileExtraction() = default;
+
+void TFileExtraction::Run(TDataAreaCheck& check) {
   SetStatusText(MessageText(51));
   PumpWindowMessages();
   if (SectionCount(kSectionFiles) == 0) return;
   TBuffer buffer(kCopyBufferSize);
-  if (FieldFlag(34)) RunSolid(setupPath, archive, buffer);
-  else RunPerFile(setupPath, archive, check, buffer);
+  if (!FieldFlag(34)) return RunPerFile(setupPath_, archive_, check, buffer);
+  if (!solid_ || !ExtractSolid(solid_->reader, buffer)) CorruptedSetupError();
 }

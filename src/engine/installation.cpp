@@ -77,12 +77,13 @@ void RunInstallation(const TInstallChoices& choices, TProgressSink& sink) {
   PathState().installationFolder = choices.installationFolder;
   SetProgressRange(FieldInt(48));
   CheckHeader();
+  TFileExtraction extraction(ModuleFileName(), LoadedArchive());
   // Damaged file data are found before anything on the machine changes.
   TDataAreaCheck check = CheckFileDataInSetup(ModuleFileName(), LoadedArchive());
   RunCommands(0);
   HonourStopRequest();
   UninstallFileList().clear();
-  ExtractFiles(LoadedArchive(), check);
+  extraction.Run(check);
   CreateFolders();
   WriteRegistryValues();
   InstallFonts();

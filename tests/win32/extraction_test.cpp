@@ -85,8 +85,9 @@ TEST_F(ExtractionInProcess, TheUninstallListHoldsExactlyTheWrittenFilesWithFlag1
     UninstallFileList() = {"an earlier entry"};
 
     const int failuresBefore = FailureCount();
+    TFileExtraction extraction(setup, archive);
     TDataAreaCheck check = CheckFileDataInSetup(setup, archive);
-    ExtractFilesFrom(setup, archive, check);
+    extraction.Run(check);
     CloseHandle(holder);
     EXPECT_EQ(FailureCount() - failuresBefore, 2) << "held.dll and the folder in the way";
 
