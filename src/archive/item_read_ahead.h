@@ -30,7 +30,7 @@ public:
   // rest zeroed) where the source failed.
   bool Read(void* buffer, int32_t count) override;
 
-  static constexpr size_t kDefaultLimit = size_t(2) << 20;
+  static constexpr size_t kDefaultLimit = size_t(4) << 20;
   static constexpr int32_t kPiece = 64 << 10;
 
 private:
