@@ -44,30 +44,40 @@ int32_t TCompressedBlockReader::ReadStoredProc(void* context, void* buffer, int3
   return static_cast<TCompressedBlockReader*>(context)->ReadStored(buffer, count);
 }
 
-void TCompressedBlockReader::LoadChunk() {
-  if (remaining_ < 5) return;
+int32_t TCompressedBlockReader::LoadChunk(uint8_t* into) {
+  if (remaining_ < 5) return 0;
   uint8_t crc[4];
   if (!source_.ReadExact(crc, 4)) {
     damaged_ = true;
-    return;
+    return 0;
   }
   remaining_ -= 4;
   int32_t n = int32_t(std::min<uint32_t>(remaining_, kChunkDataSize));
-  int32_t got = source_.Read(chunk_, n);
+  int32_t got = source_.Read(into, n);
   remaining_ -= uint32_t(std::max(got, 0));
-  if (got != n || Crc32(chunk_, size_t(n)) != LoadLE32(crc)) {
+  if (got != n || Crc32(into, size_t(n)) != LoadLE32(crc)) {
     damaged_ = true;
-    return;
+    return 0;
   }
-  chunkPosition_ = 0;
-  chunkLeft_ = n;
+  return n;
 }
 
 int32_t TCompressedBlockReader::ReadStored(void* buffer, int32_t count) {
   uint8_t* out = static_cast<uint8_t*>(buffer);
   int32_t delivered = 0;
   while (count > 0 && !damaged_) {
-    if (chunkLeft_ == 0) LoadChunk();
+    // A whole chunk wanted: checked where it lands, with no copy between.
+    if (chunkLeft_ == 0 && count >= kChunkDataSize) {
+      const int32_t n = LoadChunk(out + delivered);
+      delivered += n;
+      count -= n;
+      if (n == 0) break;
+      continue;
+    }
+    if (chunkLeft_ == 0) {
+      chunkLeft_ = LoadChunk(chunk_);
+      chunkPosition_ = 0;
+    }
     if (chunkLeft_ == 0) break;
     int32_t n = std::min(count, chunkLeft_);
     std::memcpy(out + delivered, chunk_ + chunkPosition_, size_t(n));

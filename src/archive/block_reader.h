@@ -34,7 +34,9 @@ public:
 private:
   static int32_t ReadStoredProc(void* context, void* buffer, int32_t count);
   int32_t ReadStored(void* buffer, int32_t count);
-  void LoadChunk();
+  // Reads and checks the next chunk's data into `into` (room for a whole
+  // chunk); its length, or 0 at the end or on damage.
+  int32_t LoadChunk(uint8_t* into);
 
   std::unique_ptr<TCustomDecompressor> decompressor_;
   TStream& source_;
