@@ -20,7 +20,7 @@ TEST(Crc32, IsTheStandardReflectedCrc) {
   // Every length and alignment around the eight-byte steps agrees with the
   // plain bit-by-bit definition, and updates compose.
   for (size_t offset = 0; offset < 9; ++offset)
-    for (size_t length : {0, 1, 7, 8, 9, 15, 16, 17, 4096, 4990})
+    for (size_t length : {0, 1, 7, 8, 9, 15, 16, 17, 63, 64, 65, 79, 80, 127, 128, 129, 200, 4096, 4990})
       ASSERT_EQ(Crc32(data.data() + offset, length), BitwiseCrc(data.data() + offset, length)) << offset << " " << length;
   uint32_t running = Crc32Update(0xFFFFFFFFu, data.data(), 1234);
   running = Crc32Update(running, data.data() + 1234, data.size() - 1234);
