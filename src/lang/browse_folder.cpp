@@ -24,9 +24,14 @@ private:
 };
 
 // Opens the browser on the folder passed as data (the browser ignores one
-// that does not exist).
+// that does not exist). The selection is made again once the browser has
+// run its own start-up messages: some shells fill the tree after telling us
+// they are ready, and select their root as they do.
 int CALLBACK SelectStartFolder(HWND browser, UINT message, LPARAM, LPARAM folder) {
-  if (message == BFFM_INITIALIZED) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, folder);
+  if (message == BFFM_INITIALIZED) {
+    SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, folder);
+    PostMessageA(browser, BFFM_SETSELECTIONA, TRUE, folder);  // the text outlives the browser
+  }
   return 0;
 }
 
