@@ -13,8 +13,8 @@ constexpr size_t kWakeAmount = size_t(256) << 10;
 }  // namespace
 
 TItemReadAhead::TItemReadAhead(TByteSource& source, uint32_t items, std::function<void()> idle, size_t limit)
-    : idle_(std::move(idle)), ring_(std::max<size_t>(limit, size_t(kPiece))),
-      wakeAmount_(std::min(kWakeAmount, ring_.size() / 4)) {
+    : idle_(std::move(idle)), ringSize_(std::max<size_t>(limit, size_t(kPiece))), ring_(new uint8_t[ringSize_]),
+      wakeAmount_(std::min(kWakeAmount, ringSize_ / 4)) {
   thread_ = std::thread([this, &source, items] { Run(source, items); });
 }
 
@@ -37,10 +37,10 @@ bool TItemReadAhead::Fill(TByteSource& source, int32_t count) {
     roomWanted_ = 0;
     if (stopping_) return false;
     // The room is the caller's no more: it reads only below decoded_.
-    const size_t start = size_t(decoded_ % ring_.size());
-    const int32_t n = int32_t(std::min({size_t(count), size_t(kPiece), Room(), ring_.size() - start}));
+    const size_t start = size_t(decoded_ % ringSize_);
+    const int32_t n = int32_t(std::min({size_t(count), size_t(kPiece), Room(), ringSize_ - start}));
     lock.unlock();
-    if (!source.Read(ring_.data() + start, n)) return false;
+    if (!source.Read(ring_.get() + start, n)) return false;
     lock.lock();
     decoded_ += uint64_t(n);
     if (callerWaiting_ && Waiting() >= wakeAmount_) changed_.notify_all();
@@ -61,7 +61,7 @@ void TItemReadAhead::Run(TByteSource& source, uint32_t items) {
     // The caller may be reading these bytes too, but only this thread writes
     // to the ring, and not before they are taken.
     uint8_t length[4];
-    for (size_t k = 0; k < 4; ++k) length[k] = ring_[size_t((lengthAt + k) % ring_.size())];
+    for (size_t k = 0; k < 4; ++k) length[k] = ring_[size_t((lengthAt + k) % ringSize_)];
     const int32_t itemLength = int32_t(LoadLE32(length));
     if (itemLength > 0) sound = Fill(source, itemLength);
   }
@@ -89,9 +89,9 @@ bool TItemReadAhead::Read(void* buffer, int32_t count) {
       }
       continue;
     }
-    const size_t start = size_t(taken_ % ring_.size());
-    const size_t n = std::min({size_t(count), Waiting(), ring_.size() - start});
-    std::memcpy(out, ring_.data() + start, n);
+    const size_t start = size_t(taken_ % ringSize_);
+    const size_t n = std::min({size_t(count), Waiting(), ringSize_ - start});
+    std::memcpy(out, ring_.get() + start, n);
     out += n;
     count -= int32_t(n);
     taken_ += n;

@@ -7,9 +7,9 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 #include "toolkit/stream.h"
 
@@ -30,7 +30,7 @@ public:
   // rest zeroed) where the source failed.
   bool Read(void* buffer, int32_t count) override;
 
-  static constexpr size_t kDefaultLimit = size_t(4) << 20;
+  static constexpr size_t kDefaultLimit = size_t(3) << 20;
   static constexpr int32_t kPiece = 64 << 10;
 
 private:
@@ -39,10 +39,13 @@ private:
   // the source failed or the reader is stopping.
   bool Fill(TByteSource& source, int32_t count);
   size_t Waiting() const { return size_t(decoded_ - taken_); }
-  size_t Room() const { return ring_.size() - Waiting(); }
+  size_t Room() const { return ringSize_ - Waiting(); }
 
   std::function<void()> idle_;
-  std::vector<uint8_t> ring_;  // byte n of the items lives at ring_[n % size]
+  // Byte n of the items lives at ring_[n % ringSize_]. Left uninitialised:
+  // its pages are first touched by the decoding thread, as it fills them.
+  size_t ringSize_;
+  std::unique_ptr<uint8_t[]> ring_;
   size_t wakeAmount_;          // what a waiting caller is woken for
   std::mutex mutex_;
   std::condition_variable changed_;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "archive/header_check.h"
 #include "archive/setup_script.h"
 #include "engine/commands.h"
@@ -66,24 +68,34 @@ void RegisterComponents() {
   }
 }
 
+std::unique_ptr<TFileExtraction>& PreparedExtraction() {
+  static std::unique_ptr<TFileExtraction> extraction;
+  return extraction;
+}
+
 void CheckHeader() {
   if (FieldText(kHeaderCheckField) != HeaderCheckText(Script().headerCheck)) CorruptedSetupError();
 }
 
 }  // namespace
 
+void PrepareInstallation() {
+  if (!PreparedExtraction()) PreparedExtraction() = std::make_unique<TFileExtraction>(ModuleFileName(), LoadedArchive());
+}
+
 void RunInstallation(const TInstallChoices& choices, TProgressSink& sink) {
   TProgressBinding binding(sink);
   PathState().installationFolder = choices.installationFolder;
   SetProgressRange(FieldInt(48));
   CheckHeader();
-  TFileExtraction extraction(ModuleFileName(), LoadedArchive());
+  PrepareInstallation();
   // Damaged file data are found before anything on the machine changes.
   TDataAreaCheck check = CheckFileDataInSetup(ModuleFileName(), LoadedArchive());
   RunCommands(0);
   HonourStopRequest();
   UninstallFileList().clear();
-  extraction.Run(check);
+  PreparedExtraction()->Run(check);
+  PreparedExtraction().reset();
   CreateFolders();
   WriteRegistryValues();
   InstallFonts();

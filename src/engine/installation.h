@@ -12,6 +12,12 @@ struct TInstallChoices {
   TShortcutChoices shortcuts;
 };
 
+// Starts decoding the setup's solid file data ahead of the installation,
+// into memory only: a silent run calls it before it builds its hidden
+// wizard, so that the building overlaps the decoding. RunInstallation does
+// it itself otherwise.
+void PrepareInstallation();
+
 // Runs the installation from the setup's own archive and returns when it is
 // done (the temporary files are then gone). A damaged archive, a cancelled
 // disk prompt or an honoured stop request end the process instead.

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "archive/setup_script.h"
+#include "engine/installation.h"
 #include "startup/application_window.h"
 #include "startup/background_window.h"
 #include "startup/command_line.h"
@@ -36,6 +37,7 @@ int RunSetup() {
   CreateBackgroundWindow();
   TStartupResult startup = RunStartupDriver();
   if (startup.ended) return startup.exitCode;
+  if (RunFlags().silent) PrepareInstallation();
   BuildWizard();  // in silent mode this runs the whole installation
   if (!RunFlags().silent) RunMessageLoop();
   return FinishSetup(CompletedExitCode());
