@@ -13,7 +13,7 @@ constexpr size_t kWakeAmount = size_t(256) << 10;
 }  // namespace
 
 TItemReadAhead::TItemReadAhead(TByteSource& source, uint32_t items, std::function<void()> idle, size_t limit)
-    : idle_(std::move(idle)), ringSize_(std::max<size_t>(limit, size_t(kPiece))), ring_(new uint8_t[ringSize_]),
+    : idle_(std::move(idle)), lastIdle_(std::chrono::steady_clock::now()), ringSize_(std::max<size_t>(limit, size_t(kPiece))), ring_(new uint8_t[ringSize_]),
       wakeAmount_(std::min(kWakeAmount, ringSize_ / 4)) {
   thread_ = std::thread([this, &source, items] { Run(source, items); });
 }
@@ -71,22 +71,30 @@ void TItemReadAhead::Run(TByteSource& source, uint32_t items) {
   changed_.notify_all();
 }
 
+void TItemReadAhead::IdleWhenDue(std::unique_lock<std::mutex>& lock) {
+  if (!idle_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastIdle_ < kIdleInterval) return;
+  lastIdle_ = now;
+  lock.unlock();
+  idle_();
+  lock.lock();
+}
+
 bool TItemReadAhead::Read(void* buffer, int32_t count) {
   uint8_t* out = static_cast<uint8_t*>(buffer);
   std::unique_lock<std::mutex> lock(mutex_);
+  // The caller's windows keep running, whether it waits for the decoder or
+  // the decoder is ahead and it writes without a pause.
+  IdleWhenDue(lock);
   while (count > 0) {
     if (Waiting() == 0) {
       if (finished_) break;
-      // The caller's windows keep running while the decoder catches up.
       callerWaiting_ = true;
-      const bool woken =
-          changed_.wait_for(lock, kIdleInterval, [&] { return Waiting() >= wakeAmount_ || finished_ || Room() < roomWanted_; });
+      changed_.wait_for(lock, kIdleInterval,
+                        [&] { return Waiting() >= wakeAmount_ || finished_ || Room() < roomWanted_; });
       callerWaiting_ = false;
-      if (!woken && idle_) {
-        lock.unlock();
-        idle_();
-        lock.lock();
-      }
+      IdleWhenDue(lock);
       continue;
     }
     const size_t start = size_t(taken_ % ringSize_);

@@ -4,6 +4,7 @@
 // overlap; the bytes, their order and what counts as damage stay exactly as
 // when the caller reads the source itself.
 #pragma once
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -17,8 +18,8 @@ class TItemReadAhead final : public TByteSource {
 public:
   // Reads `items` items (a 4-byte length L, then L bytes; L <= 0 is empty)
   // of source ahead, at most `limit` bytes of them waiting at a time. While
-  // the caller waits for bytes, `idle` runs every few milliseconds (the
-  // program's windows stay responsive). The source must not be used by
+  // the caller reads, waiting or not, `idle` runs every 15 ms (the program's
+  // windows stay responsive through a large file). The source must not be used by
   // anyone else until this is destroyed.
   TItemReadAhead(TByteSource& source, uint32_t items, std::function<void()> idle, size_t limit = kDefaultLimit);
   // Stops the reading thread (after its current piece) and waits for it.
@@ -40,8 +41,11 @@ private:
   bool Fill(TByteSource& source, int32_t count);
   size_t Waiting() const { return size_t(decoded_ - taken_); }
   size_t Room() const { return ringSize_ - Waiting(); }
+  // Runs idle_ when it has not run for a while; lock is held on entry and exit.
+  void IdleWhenDue(std::unique_lock<std::mutex>& lock);
 
   std::function<void()> idle_;
+  std::chrono::steady_clock::time_point lastIdle_;
   // Byte n of the items lives at ring_[n % ringSize_]. Left uninitialised:
   // its pages are first touched by the decoding thread, as it fills them.
   size_t ringSize_;

@@ -93,4 +93,19 @@ TEST(ItemReadAhead, KeepsTheCallerResponsiveWhileItWaitsAndStopsEarlyWhenDropped
     // Dropped with most of the item unread: the thread stops, nothing hangs.
   }
   EXPECT_GE(idles.load(), 2) << "the caller's windows ran while it waited";
+
+  // The decoder far ahead of a slow writer: the caller never waits, and its
+  // windows still run every few milliseconds.
+  TMemoryStream again(block);
+  TCompressedBlockReader fastReader(again, &TLZMADecompressor::Create);
+  int writerIdles = 0;
+  TItemReadAhead reader(fastReader, 1, [&] { ++writerIdles; });
+  uint8_t length[4];
+  ASSERT_TRUE(reader.Read(length, 4));
+  TBytes piece(8192);
+  for (int i = 0; i < 40; ++i) {
+    ASSERT_TRUE(reader.Read(piece.data(), int32_t(piece.size())));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // writing a piece
+  }
+  EXPECT_GE(writerIdles, 5) << "200 ms of writing without a wait";
 }
