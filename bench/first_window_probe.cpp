@@ -3,11 +3,18 @@
 // exists. Prints the milliseconds, then ends the program. Part of
 // bench/first_window_bench.sh.
 //
-// usage: first_window_probe [--file PATH] PROGRAM [ARGUMENTS]
+// With --answers it instead lets the program run to its end and asks one of
+// its windows, shown or hidden, every 10 ms to answer a message; it prints
+// how many asked, the longest and the 99th percentile time to the answer in
+// ms, and the program's exit code. Part of bench/install_bench.sh.
+//
+// usage: first_window_probe [--file PATH | --answers] PROGRAM [ARGUMENTS]
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -27,6 +34,15 @@ BOOL CALLBACK FindVisible(HWND window, LPARAM context) {
   return TRUE;
 }
 
+BOOL CALLBACK FindAny(HWND window, LPARAM context) {
+  auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != found->first) return TRUE;
+  found->second = window;
+  return FALSE;
+}
+
 bool Shows(DWORD process, const std::string& file) {
   if (!file.empty()) return GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
   TSearch search{process, false};
@@ -41,17 +57,43 @@ double Now() {
   return double(count.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
+
+// Asks a window of the running process to answer, every 10 ms, until it ends.
+int MeasureAnswers(const PROCESS_INFORMATION& process) {
+  std::vector<double> waits;
+  while (WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT) {
+    std::pair<DWORD, HWND> found{process.dwProcessId, nullptr};
+    EnumWindows(FindAny, reinterpret_cast<LPARAM>(&found));
+    if (!found.second) continue;
+    const double asked = Now();
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA(found.second, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) waits.push_back(Now() - asked);
+  }
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  std::sort(waits.begin(), waits.end());
+  if (waits.empty()) {
+    std::fputs("first_window_probe: no window answered\n", stderr);
+    return 1;
+  }
+  std::printf("%zu %.1f %.1f %lu\n", waits.size(), waits.back(), waits[waits.size() * 99 / 100],
+              static_cast<unsigned long>(exitCode));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   int at = 1;
   std::string file;
+  const bool answers = argc > 1 && std::string(argv[1]) == "--answers";
+  if (answers) at = 2;
   if (argc > 2 && std::string(argv[1]) == "--file") {
     file = argv[2];
     at = 3;
   }
   if (at >= argc) {
-    std::fputs("usage: first_window_probe [--file PATH] PROGRAM [ARGUMENTS]\n", stderr);
+    std::fputs("usage: first_window_probe [--file PATH | --answers] PROGRAM [ARGUMENTS]\n", stderr);
     return 2;
   }
   std::string commandLine;
@@ -63,6 +105,12 @@ int main(int argc, char** argv) {
   if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     std::fprintf(stderr, "first_window_probe: cannot start %s\n", argv[at]);
     return 1;
+  }
+  if (answers) {
+    const int result = MeasureAnswers(process);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
   }
   double shown = -1;
   while (Now() - start < 60000) {
