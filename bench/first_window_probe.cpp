@@ -20,34 +20,29 @@ namespace {
 
 struct TSearch {
   DWORD process;
-  bool found;
+  bool visibleOnly;
+  HWND found;
 };
 
-BOOL CALLBACK FindVisible(HWND window, LPARAM context) {
+BOOL CALLBACK FindWindowOf(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<TSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == search->process && IsWindowVisible(window)) {
-    search->found = true;
-    return FALSE;
-  }
-  return TRUE;
+  if (owner != search->process || (search->visibleOnly && !IsWindowVisible(window))) return TRUE;
+  search->found = window;
+  return FALSE;
 }
 
-BOOL CALLBACK FindAny(HWND window, LPARAM context) {
-  auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != found->first) return TRUE;
-  found->second = window;
-  return FALSE;
+// A top-level window of the process, shown or (visibleOnly false) hidden.
+HWND WindowOf(DWORD process, bool visibleOnly) {
+  TSearch search{process, visibleOnly, nullptr};
+  EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 bool Shows(DWORD process, const std::string& file) {
   if (!file.empty()) return GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
-  TSearch search{process, false};
-  EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return WindowOf(process, true) != nullptr;
 }
 
 double Now() {
@@ -57,17 +52,15 @@ double Now() {
   return double(count.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
-
 // Asks a window of the running process to answer, every 10 ms, until it ends.
 int MeasureAnswers(const PROCESS_INFORMATION& process) {
   std::vector<double> waits;
   while (WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT) {
-    std::pair<DWORD, HWND> found{process.dwProcessId, nullptr};
-    EnumWindows(FindAny, reinterpret_cast<LPARAM>(&found));
-    if (!found.second) continue;
+    const HWND window = WindowOf(process.dwProcessId, false);
+    if (!window) continue;
     const double asked = Now();
     DWORD_PTR result = 0;
-    if (SendMessageTimeoutA(found.second, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) waits.push_back(Now() - asked);
+    if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) waits.push_back(Now() - asked);
   }
   DWORD exitCode = 0;
   GetExitCodeProcess(process.hProcess, &exitCode);
