@@ -79,6 +79,17 @@ void CheckHeader() {
 
 }  // namespace
 
+std::string InstallationFolderOf(const std::string& folder) {
+  return folder.empty() || folder.back() != '\\' ? folder + "\\" : folder;
+}
+
+TInstallChoices DefaultChoices() {
+  TInstallChoices choices;
+  choices.installationFolder = InstallationFolderOf(ExpandPathConstants(FieldText(58)));
+  if (FieldFlag(86)) choices.shortcuts.group = FieldText(106);
+  return choices;
+}
+
 void PrepareInstallation() {
   if (!PreparedExtraction()) PreparedExtraction() = std::make_unique<TFileExtraction>(ModuleFileName(), LoadedArchive());
 }

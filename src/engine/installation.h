@@ -12,6 +12,16 @@ struct TInstallChoices {
   TShortcutChoices shortcuts;
 };
 
+// What path constant 04 stands for when folder is chosen: folder with one
+// trailing backslash.
+std::string InstallationFolderOf(const std::string& folder);
+
+// What a run chooses without asking, which is also what the pages first
+// show: the folder field 58 names, every shortcut box ticked, and the
+// product's own group name when the Start Menu page is wanted. A silent run
+// installs with these.
+TInstallChoices DefaultChoices();
+
 // Starts decoding the setup's solid file data ahead of the installation,
 // into memory only: a silent run calls it before it builds its hidden
 // wizard, so that the building overlaps the decoding. RunInstallation does

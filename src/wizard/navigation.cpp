@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "archive/setup_script.h"
+#include "engine/installation.h"
 #include "engine/stop_request.h"
 #include "lang/browse_folder.h"
 #include "lang/browse_rules.h"
@@ -248,10 +249,8 @@ void SetFrameTexts() {
   EnableWindow(c.cancel, !RunFlags().noCancel);
 }
 
-// What path constant 04 stands for, with its trailing backslash.
-void StoreInstallationFolder(const std::string& folder) {
-  PathState().installationFolder = folder.empty() || folder.back() != '\\' ? folder + "\\" : folder;
-}
+// What path constant 04 stands for.
+void StoreInstallationFolder(const std::string& folder) { PathState().installationFolder = InstallationFolderOf(folder); }
 
 }  // namespace
 
@@ -272,14 +271,9 @@ void BuildPageSequence() {
   const std::string folder = ExpandPathConstants(FieldText(58));
   SetWindowTextA(c.folderEdit, folder.c_str());
   // Not only through the edit box's notification: without a desktop there is
-  // no box, and a silent run must still install where the script says.
+  // no box.
   StoreInstallationFolder(folder);
   SetFrameTexts();
-  if (RunFlags().silent) {
-    if (FieldFlag(41) && !RunFlags().quiet) StartStartupNotice(c.window, FieldText(41), ApplicationTitle());
-    InstallFromWizard();
-    return;
-  }
   ShowWindow(c.window, SW_SHOW);
   SetForegroundWindow(c.window);
   if (FieldFlag(41)) StartStartupNotice(c.window, FieldText(41), ApplicationTitle());

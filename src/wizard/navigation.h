@@ -11,8 +11,7 @@ struct TNavigation {
 };
 TNavigation& Navigation();
 
-// Fills the texts, builds the page sequence and shows the first page; in
-// silent mode the wizard stays hidden and the installation runs at once.
+// Fills the texts, builds the page sequence and shows the first page.
 void BuildPageSequence();
 // Shows the page at the current position.
 void ShowCurrentPage();

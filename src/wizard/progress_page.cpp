@@ -6,7 +6,11 @@
 #include "engine/installation.h"
 #include "lang/path_constants.h"
 #include "toolkit/controls.h"
+#include "archive/setup_script.h"
+#include "startup/application_window.h"
+#include "startup/command_line.h"
 #include "wizard/navigation.h"
+#include "wizard/startup_notice.h"
 #include "wizard/wizard_window.h"
 
 namespace {
@@ -27,6 +31,14 @@ public:
   bool Shown() const override { return IsWindowVisible(WizardControls().progressBar) != FALSE; }
 };
 
+// A silent run: nothing to show; message boxes belong to the hidden frame.
+class TSilentSink : public TProgressSink {
+public:
+  void ShowStatus(const std::string&) override {}
+  void ShowProgress(int32_t, int32_t) override {}
+  HWND DialogOwner() const override { return WizardWindow(); }
+};
+
 TInstallChoices ChoicesOnPages() {
   const TWizardControls& c = WizardControls();
   TInstallChoices choices;
@@ -39,11 +51,21 @@ TInstallChoices ChoicesOnPages() {
   return choices;
 }
 
+void Install(const TInstallChoices& choices, TProgressSink& sink) {
+  Navigation().installing = true;
+  RunInstallation(choices, sink);
+  Navigation().installing = false;
+}
+
 }  // namespace
 
 void InstallFromWizard() {
   TProgressPage page;
-  Navigation().installing = true;
-  RunInstallation(ChoicesOnPages(), page);
-  Navigation().installing = false;
+  Install(ChoicesOnPages(), page);
+}
+
+void InstallSilently() {
+  if (FieldFlag(41) && !RunFlags().quiet) StartStartupNotice(WizardWindow(), FieldText(41), ApplicationTitle());
+  TSilentSink sink;
+  Install(DefaultChoices(), sink);
 }

@@ -8,6 +8,7 @@
 #include "archive/setup_script.h"
 #include "startup/application_window.h"
 #include "startup/background_window.h"
+#include "startup/command_line.h"
 #include "startup/resource_dispatch.h"
 #include "toolkit/controls.h"
 #include "toolkit/drawing.h"
@@ -17,6 +18,7 @@
 #include "toolkit/top_window.h"
 #include "wizard/navigation.h"
 #include "wizard/page_sequence.h"
+#include "wizard/progress_page.h"
 #include "wizard/wizard_pages.h"
 
 namespace {
@@ -183,6 +185,15 @@ void CreateWizardWindow() {
 }
 
 void BuildWizard() {
+  if (RunFlags().silent) {
+    // No pages: the hidden frame alone takes close requests and owns the
+    // message boxes.
+    g_controls = TWizardControls();
+    g_controls.window = CreateFrame();
+    SetWindowTextA(g_controls.window, ApplicationTitle().c_str());
+    InstallSilently();
+    return;
+  }
   CreateWizardWindow();
   BuildPageSequence();
 }

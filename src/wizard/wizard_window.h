@@ -43,6 +43,6 @@ TWizardControls& WizardControls();
 HWND PanelOfPage(int page);
 // Creates the window and every control, centred on the screen, hidden.
 void CreateWizardWindow();
-// CreateWizardWindow, then the page sequence (which, in silent mode, runs
-// the installation).
+// CreateWizardWindow, then the page sequence; in silent mode only the hidden
+// frame, and then the whole installation.
 void BuildWizard();
