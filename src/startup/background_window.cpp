@@ -1,6 +1,5 @@
 #include "startup/background_window.h"
 
-#include <commctrl.h>
 
 #include <string>
 
@@ -9,6 +8,7 @@
 #include "startup/application_window.h"
 #include "startup/background_picture.h"
 #include "startup/command_line.h"
+#include "toolkit/common_controls.h"
 #include "toolkit/controls.h"
 #include "toolkit/drawing.h"
 #include "toolkit/gdi_object.h"
@@ -110,12 +110,12 @@ LRESULT CALLBACK BackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // transparent to hit-testing); this catches those sent to the text itself.
 LRESULT CALLBACK LabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   if (IsMouseButton(message)) BringTargetForward();
-  return DefSubclassProc(label, message, wParam, lParam);
+  return DefaultSubclassProc(label, message, wParam, lParam);
 }
 
 HWND CreateLabel(HWND window, int x, int y) {
   HWND label = CreateChild(window, "STATIC", "", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, x, y, 0, 0);
-  SetWindowSubclass(label, LabelProc, 0, 0);
+  SubclassWindow(label, LabelProc, 0, 0);
   return label;
 }
 

@@ -5,16 +5,11 @@
 #include <exception>
 #include <new>
 
-#include "archive/setup_script.h"
-#include "engine/installation.h"
-#include "startup/application_window.h"
-#include "startup/background_window.h"
 #include "startup/command_line.h"
 #include "startup/corrupted_setup.h"
 #include "startup/dll_hardening.h"
 #include "startup/setup_end.h"
 #include "startup/startup_driver.h"
-#include "startup/temp_folder.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/piecewise_copy.h"
 #include "wizard/wizard_window.h"
@@ -33,11 +28,8 @@ void OutOfMemory() { CannotRunError(kOutOfMemoryText); }
 
 int RunSetup() {
   SetMessagePump(PumpWindowMessages);
-  ApplicationWindow();
-  CreateBackgroundWindow();
   TStartupResult startup = RunStartupDriver();
   if (startup.ended) return startup.exitCode;
-  if (RunFlags().silent) PrepareInstallation();
   BuildWizard();  // in silent mode this runs the whole installation
   if (!RunFlags().silent) RunMessageLoop();
   return FinishSetup(CompletedExitCode());

@@ -10,6 +10,7 @@
 #include "startup/background_window.h"
 #include "startup/command_line.h"
 #include "startup/resource_dispatch.h"
+#include "toolkit/common_controls.h"
 #include "toolkit/controls.h"
 #include "toolkit/drawing.h"
 #include "toolkit/gdi_object.h"
@@ -172,8 +173,7 @@ HWND PanelOfPage(int page) {
 }
 
 void CreateWizardWindow() {
-  INITCOMMONCONTROLSEX common = {sizeof common, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&common);
+  InitCommonControlClasses(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES);
   g_font = CreatePixelFont("Tahoma", 11);
   g_boldFont = CreatePixelFont("Tahoma", 11, FW_BOLD);
   g_controls = TWizardControls();
