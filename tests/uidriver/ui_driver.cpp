@@ -1,5 +1,7 @@
 #include "ui_driver.h"
 
+#include <tlhelp32.h>
+
 #include <vector>
 
 namespace ui {
@@ -110,6 +112,18 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM context) {
   return TRUE;
 }
 }  // namespace
+
+bool LoadsModule(DWORD processId, const std::string& name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  MODULEENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Module32First(snapshot, &entry); more && !found; more = Module32Next(snapshot, &entry))
+    found = lstrcmpiA(entry.szModule, name.c_str()) == 0;
+  CloseHandle(snapshot);
+  return found;
+}
 
 std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly) {
   TEnumState state{processId, visibleOnly, {}};

@@ -42,6 +42,8 @@ RECT Geometry(HWND window);
 
 // Top-level windows of a process, in enumeration (z) order.
 std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly = true);
+// Whether the process has loaded the DLL of that file name (any case).
+bool LoadsModule(DWORD processId, const std::string& name);
 // Waits until a top-level window of the process satisfies match; null on time-out.
 HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match, DWORD timeoutMs = 20000);
 // Waits for a visible message box (or dialog) of the process.

@@ -239,6 +239,11 @@ TEST_F(Faults, AQuitWhileACommandIsWaitedForEndsAfterThatCommandWithExitCode1) {
   for (HWND window : ui::TopLevelWindows(process->Id(), false))
     if (ui::ClassName(window) == "VelmoraSetupWizard") wizard = window;
   ASSERT_TRUE(wizard);
+  // A silent run has only the wizard's hidden frame, and no use for the
+  // common controls.
+  EXPECT_TRUE(ui::Children(wizard).empty());
+  ASSERT_TRUE(ui::LoadsModule(process->Id(), "kernel32.dll"));
+  EXPECT_FALSE(ui::LoadsModule(process->Id(), "comctl32.dll"));
   PostMessageA(wizard, WM_CLOSE, 0, 0);  // silent: any close request is a quit
 
   EXPECT_EQ(process->WaitForExit(60000), 1);
