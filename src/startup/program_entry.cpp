@@ -5,6 +5,7 @@
 #include <exception>
 #include <new>
 
+#include "engine/installation.h"
 #include "startup/command_line.h"
 #include "startup/corrupted_setup.h"
 #include "startup/dll_hardening.h"
@@ -30,6 +31,7 @@ int RunSetup() {
   SetMessagePump(PumpWindowMessages);
   TStartupResult startup = RunStartupDriver();
   if (startup.ended) return startup.exitCode;
+  if (RunFlags().silent) PrepareInstallation();  // decoding overlaps the hidden frame and the data check
   BuildWizard();  // in silent mode this runs the whole installation
   if (!RunFlags().silent) RunMessageLoop();
   return FinishSetup(CompletedExitCode());

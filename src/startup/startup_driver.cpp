@@ -4,7 +4,6 @@
 
 #include "archive/setup_archive.h"
 #include "archive/setup_script.h"
-#include "engine/installation.h"
 #include "lang/folders.h"
 #include "lang/language_choice.h"
 #include "lang/registry_text.h"
@@ -78,8 +77,6 @@ TStartupResult RunStartupDriver() {
   SetWindowTextA(BackgroundWindow(), title.c_str());
   ShowWindow(ApplicationWindow(), flags.silent ? SW_HIDE : SW_SHOW);
   if (!ParseScriptSections(script)) CorruptedSetupError();
-  // The files are decoded while the rest of the start-up runs.
-  if (flags.silent) PrepareInstallation();
   LogLine("setup script sound: " + title);
   if (!SelectLanguage()) {
     LogLine("language dialog cancelled");
