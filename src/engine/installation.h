@@ -23,9 +23,9 @@ std::string InstallationFolderOf(const std::string& folder);
 TInstallChoices DefaultChoices();
 
 // Starts decoding the setup's solid file data ahead of the installation,
-// into memory only: a silent run calls it before it builds its hidden
-// wizard, so that the building overlaps the decoding. RunInstallation does
-// it itself otherwise.
+// into memory only: a silent run calls it before it makes its hidden wizard
+// frame, so that the rest of its start overlaps the decoding.
+// RunInstallation does it itself otherwise.
 void PrepareInstallation();
 
 // Runs the installation from the setup's own archive and returns when it is

@@ -3,12 +3,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "archive/setup_script.h"
 #include "engine/installation.h"
 #include "lang/path_constants.h"
-#include "toolkit/controls.h"
-#include "archive/setup_script.h"
 #include "startup/application_window.h"
 #include "startup/command_line.h"
+#include "toolkit/controls.h"
 #include "wizard/navigation.h"
 #include "wizard/startup_notice.h"
 #include "wizard/wizard_window.h"
