@@ -20,7 +20,7 @@
 # windows, pays for Wine starting it again (about 0.2 s here).
 # BENCH_COLD_DESKTOP=1 measures without the keeper.
 #
-# usage: bench/install_bench.sh [rounds, default 3]
+# usage: bench/install_bench.sh [rounds, default 5, the number the target is set for]
 # environment: BENCH_MIB (file data, default 128), BENCH_DICTIONARY_MIB
 #   (default 16), BENCH_OUT (default build/bench), BENCH_NATIVE_BUILD and
 #   BENCH_WIN32_BUILD (default build/native and build/win32), BENCH_NO_BUILD=1
@@ -30,7 +30,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-rounds=${1:-3}
+rounds=${1:-5}
 mib=${BENCH_MIB:-128}
 dictionary_mib=${BENCH_DICTIONARY_MIB:-16}
 absolute() { case $1 in /*) echo "$1" ;; *) echo "$root/$1" ;; esac; }
