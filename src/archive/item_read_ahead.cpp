@@ -13,7 +13,10 @@ constexpr size_t kWakeAmount = size_t(256) << 10;
 }  // namespace
 
 TItemReadAhead::TItemReadAhead(TByteSource& source, uint32_t items, std::function<void()> idle, size_t limit)
-    : idle_(std::move(idle)), lastIdle_(std::chrono::steady_clock::now()), ringSize_(std::max<size_t>(limit, size_t(kPiece))), ring_(new uint8_t[ringSize_]),
+    : idle_(std::move(idle)),
+      lastIdle_(std::chrono::steady_clock::now()),
+      ringSize_(std::max<size_t>(limit, size_t(kPiece))),
+      ring_(new uint8_t[ringSize_]),
       wakeAmount_(std::min(kWakeAmount, ringSize_ / 4)) {
   thread_ = std::thread([this, &source, items] { Run(source, items); });
 }

@@ -76,3 +76,33 @@ TEST(InstallationSteps, TheFullBarIsHeldOnlyWhereItIsShown) {
     else EXPECT_LT(elapsed, 95.0) << "nobody sees the bar";
   }
 }
+
+// A silent run installs with what the untouched pages would hold: the folder
+// of field 58 with one trailing backslash, every shortcut box ticked, and the
+// group of field 106 only where the Start Menu page is wanted (field 86).
+TEST(InstallationSteps, DefaultChoicesAreWhatTheUntouchedPagesHold) {
+  const struct {
+    const char* folder;
+    const char* startMenuPage;
+    const char* expectedFolder;
+    const char* expectedGroup;
+  } cases[] = {{"C:\\Velmora\\Product", "1", "C:\\Velmora\\Product\\", "Velmora Group"},
+               {"C:\\Velmora\\Product\\", "0", "C:\\Velmora\\Product\\", ""},
+               {"@$&%04", "1", "C:\\velmora-tests\\defaults\\", "Velmora Group"}};
+  const std::string before = PathState().installationFolder;
+  PathState().installationFolder = "C:\\velmora-tests\\defaults\\";  // what code 04 stands for
+  for (const auto& c : cases) {
+    TScriptBuilder b = PermissiveScript();
+    b.SetField(58, c.folder);
+    b.SetField(86, c.startMenuPage);
+    b.SetField(106, "Velmora Group");
+    TMemoryStream item(b.Serialize());
+    ASSERT_TRUE(ParseScriptHeader(item) && ParseScriptSections(item));
+    const TInstallChoices choices = DefaultChoices();
+    EXPECT_EQ(choices.installationFolder, c.expectedFolder) << c.folder;
+    EXPECT_EQ(choices.shortcuts.group, c.expectedGroup) << c.folder;
+    EXPECT_TRUE(choices.shortcuts.desktop && choices.shortcuts.startMenu && choices.shortcuts.quickLaunch);
+    EXPECT_FALSE(choices.shortcuts.noShortcuts);
+  }
+  PathState().installationFolder = before;
+}
