@@ -23,16 +23,8 @@ check "the packed setup needs no padding to be signed" test $(($(stat -c %s "$wo
 verify() { osslsigncode verify -CAfile "$work/cert.pem" -in "$work/signed.exe" >"$work/verify.log" 2>&1; }
 check "osslsigncode verifies the signature" verify
 
-# A byte in the middle of the file data area, found through the trailer of
-# the unsigned file (signing appends after it and changes nothing before).
-python3 - "$work/unsigned.exe" "$work/signed.exe" "$work/damaged.exe" <<'PY'
-import struct, sys
-unsigned = open(sys.argv[1], 'rb').read()
-data = bytearray(open(sys.argv[2], 'rb').read())
-data_offset, data_size = struct.unpack_from('<QQ', unsigned, len(unsigned) - 42 + 25)
-data[data_offset + data_size // 2] ^= 0x20
-open(sys.argv[3], 'wb').write(data)
-PY
+# A byte in the middle of the file data area.
+python3 "$(dirname "$0")/damage_archive.py" "$work/unsigned.exe" "$work/signed.exe" "$work/damaged.exe"
 
 drive_c="$WINEPREFIX/drive_c"
 check "the unsigned setup installs (exit 0)" test "$(run "$work/unsigned.exe" /S '/P=C:\Unsigned')" = 0
