@@ -121,7 +121,10 @@ std::string ShortPathForm(const std::string& path) {
   if (path.empty()) return std::string();
   char buffer[MAX_PATH];
   DWORD n = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
-  return n == 0 || n >= sizeof buffer ? std::string() : std::string(buffer, n);
+  // A folder that does not exist yet has no short form: its long form names
+  // the same folder once it is made, where the empty text would name the
+  // current drive's root.
+  return n == 0 || n >= sizeof buffer ? path : std::string(buffer, n);
 }
 
 std::string FolderForCode(uint8_t code) { return DropTrailingBackslash(LongFormForCode(code)); }

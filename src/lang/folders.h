@@ -10,5 +10,6 @@ std::string FolderForCode(uint8_t code);
 std::string ExpandPathConstants(const std::string& text);
 // A shell folder's file-system path; "" when the shell has none.
 std::string ShellFolderPath(int csidl);
-// The 8.3 form of an existing path; "" when it does not exist or does not fit.
+// The 8.3 form of an existing path; the path itself when it has none (it does
+// not exist yet, or its short form does not fit).
 std::string ShortPathForm(const std::string& path);

@@ -10,9 +10,9 @@
 
 namespace {
 
-[[noreturn]] void FatalError(const char* text, int exitCode) {
-  LogLine(std::string("ERROR ") + text);
-  if (!RunFlags().quiet) MessageBoxA(ApplicationWindow(), text, "Error", MB_ICONERROR | MB_OK);
+[[noreturn]] void FatalError(const std::string& text, int exitCode) {
+  LogLine("ERROR " + text);
+  if (!RunFlags().quiet) MessageBoxA(ApplicationWindow(), text.c_str(), "Error", MB_ICONERROR | MB_OK);
   EndSetup(exitCode);
 }
 
@@ -21,3 +21,5 @@ namespace {
 void CorruptedSetupError() { FatalError(kCorruptedSetupText, kExitCorrupted); }
 
 void CannotRunError(const char* text) { FatalError(text, kExitCannotRun); }
+
+void UnusableChoiceError(const std::string& text) { FatalError(text, kExitUnusableChoice); }

@@ -1,6 +1,7 @@
 // The errors that end the setup before anything is installed: damaged setup
 // files, and a machine on which the setup cannot run at all.
 #pragma once
+#include <string>
 
 constexpr char kCorruptedSetupText[] = "The setup files are corrupted. Please obtain a new copy of the program.";
 constexpr char kNoTemporaryFolderText[] =
@@ -13,3 +14,6 @@ constexpr char kInternalErrorText[] = "The setup stopped because of an internal 
 [[noreturn]] void CorruptedSetupError();
 // The same for a setup that cannot run here, with kExitCannotRun.
 [[noreturn]] void CannotRunError(const char* text);
+// The same for an installation folder or program group that cannot be used
+// (text names it and why), with kExitUnusableChoice.
+[[noreturn]] void UnusableChoiceError(const std::string& text);

@@ -9,4 +9,5 @@ enum TExitCode : int {
   kExitWithErrors = 4,     // installed (or removed), but at least one item failed
   kExitDiskMissing = 5,    // unattended: a disk file was missing and nobody could be asked
   kExitCannotRun = 6,      // no usable temporary folder, or not enough memory
+  kExitUnusableChoice = 7, // the chosen installation folder or program group cannot be used
 };

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "archive/setup_script.h"
+#include "engine/choice_check.h"
 #include "engine/installation.h"
 #include "engine/stop_request.h"
 #include "lang/browse_folder.h"
@@ -316,11 +317,22 @@ void ShowCurrentPage() {
   PumpWindowMessages();
 }
 
+// A box that names why the page's choice cannot be used; false when it can.
+bool RefusedChoice(const std::string& problem) {
+  if (problem.empty()) return false;
+  MessageBoxA(C().window, problem.c_str(), MessageText(42).c_str(), MB_OK | MB_ICONERROR);
+  return true;
+}
+
 void NextClicked() {
   TNavigation& n = Navigation();
+  if (CurrentPage() == kPageStartMenu && !IsChecked(C().noShortcuts) &&
+      RefusedChoice(GroupChoiceProblem(WindowText(C().groupEdit))))
+    return ShowCurrentPage();
   if (CurrentPage() == kPageDestination) {
     const std::string folder = WindowText(C().folderEdit);
     if (folder.empty()) return ShowCurrentPage();
+    if (RefusedChoice(FolderChoiceProblem(folder))) return ShowCurrentPage();
     TQuietErrors quiet;
     const int64_t needed = FieldInt(23);
     if (needed > 0 && FreeSpace(folder) < uint64_t(needed)) {

@@ -4,10 +4,12 @@
 #include <commctrl.h>
 
 #include "archive/setup_script.h"
+#include "engine/choice_check.h"
 #include "engine/installation.h"
 #include "lang/path_constants.h"
 #include "startup/application_window.h"
 #include "startup/command_line.h"
+#include "startup/corrupted_setup.h"
 #include "toolkit/controls.h"
 #include "wizard/navigation.h"
 #include "wizard/startup_notice.h"
@@ -52,6 +54,10 @@ TInstallChoices ChoicesOnPages() {
 }
 
 void Install(const TInstallChoices& choices, TProgressSink& sink) {
+  // The pages check what they show; this also covers /P= and /G= where no
+  // page shows them, and every silent run.
+  const std::string problem = ChoicesProblem(choices);
+  if (!problem.empty()) UnusableChoiceError(problem);
   Navigation().installing = true;
   RunInstallation(choices, sink);
   Navigation().installing = false;

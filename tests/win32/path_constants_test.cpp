@@ -88,7 +88,7 @@ TEST(FolderCodes, StateCodesAndShortForms) {
   EXPECT_EQ(FileSystemName(shortForm), "Long Folder Name") << "the short form names the same folder";
 
   PathState().installationFolder = "C:\\velmora-tests\\does not exist\\";
-  EXPECT_EQ(Code(44), "") << "no short form of a missing folder";
+  EXPECT_EQ(Code(44), "C:\\velmora-tests\\does not exist") << "a missing folder's short form is its long form";
   PathState() = TPathState{};
 }
 

@@ -461,3 +461,73 @@ TEST_F(Wizard, FullDiskTheFreeSpaceCheckKeepsTheDestinationPageOnASmallDrive) {
   EXPECT_EQ(HeaderTitle(wizard), "W11") << "the Destination page stays";
   EXPECT_FALSE(FileExists("F:\\Velmora")) << "nothing written";
 }
+
+// A folder or group that cannot be used is refused before anything changes:
+// the wizard's page names the problem and stays; /S names it in a box and
+// ends; /Q ends without a box. Both end with exit code 7 and log the reason.
+TEST_F(Wizard, UnusableFoldersAndGroupsAreRefusedBeforeAnythingChanges) {
+  const std::string longName(256, 'n');
+  struct TCase {
+    bool group;
+    std::string text;
+    const char* reason;
+  } cases[] = {
+      {false, "cstuff\\app", "it is not a full path"},
+      {false, "C:\\velmora-tests\\a|b", "a character that a name cannot hold"},
+      {false, "C:\\velmora-tests\\Velm?ra", "a character that a name cannot hold"},  // a letter the code page lacks
+      {false, "C:\\velmora-tests\\" + longName, "longer than 255 characters"},
+      {false, "C:\\velmora-tests\\" + std::string(120, 'a') + "\\" + std::string(120, 'b'), "too long"},
+      {true, "Velmora <beta>", "a character that a name cannot hold"},
+      {true, "Velmora\\\\Tools", "an empty name"},
+  };
+  TScriptBuilder script = WizardScript();
+  for (int page : {111, 30, 84, 114, 115}) script.SetField(page, "0");  // Destination, then Start Menu
+  const std::string setup = BuildWizardSetup("wizard-unusable", script);
+  const std::string log = std::string(kDefault) + "-log.txt";
+  auto logged = [&] {
+    const TBytes bytes = FileExists(log) ? ReadWholeFile(log) : TBytes();
+    return std::string(bytes.begin(), bytes.end());
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::string what = c.group ? "The program group \"" : "The installation folder \"";
+    const std::string switchText = "\"" + std::string(c.group ? "/G=" : "/P=") + c.text + "\"";
+    for (const char* mode : {"/Q", "/S"}) {
+      SCOPED_TRACE(mode);
+      DeleteFileA(log.c_str());
+      auto process = ui::TProcess::Start(setup, std::string(mode) + " " + switchText + " \"/LOG=" + log + "\"");
+      if (std::string(mode) == "/S") {
+        HWND box = ui::WaitForDialog(process->Id());
+        ASSERT_TRUE(box);
+        EXPECT_EQ(ui::MessageBoxText(box).rfind(what + c.text + "\" cannot be used: ", 0), 0u)
+            << ui::MessageBoxText(box);
+        EXPECT_NE(ui::MessageBoxText(box).find(c.reason), std::string::npos) << ui::MessageBoxText(box);
+        ui::Click(GetDlgItem(box, IDOK));
+      }
+      EXPECT_EQ(process->WaitForExit(30000), 7);
+      EXPECT_NE(logged().find("ERROR " + what + c.text + "\" cannot be used: "), std::string::npos) << logged();
+      EXPECT_NE(logged().find("exit code 7"), std::string::npos) << logged();
+      EXPECT_FALSE(FileExists(kDefault)) << "nothing installed";
+      EXPECT_FALSE(FileExists(std::string(kDefault) + "\\readme.txt"));
+    }
+
+    // The wizard: the page's Next names the problem and stays on the page.
+    auto process = ui::TProcess::Start(setup, "");
+    HWND wizard = WaitForWizard(*process);
+    ASSERT_TRUE(wizard);
+    if (c.group) ASSERT_TRUE(Next(wizard));  // the default folder is fine
+    HWND edit = ui::FindChild(VisiblePanel(wizard), "Edit");
+    ASSERT_TRUE(edit);
+    const std::string title = HeaderTitle(wizard);
+    ui::TypeText(edit, c.text);
+    ui::Click(Buttons(wizard).next);
+    HWND box = ui::WaitForDialog(process->Id());
+    ASSERT_TRUE(box);
+    EXPECT_NE(ui::MessageBoxText(box).find(c.reason), std::string::npos) << ui::MessageBoxText(box);
+    ui::Click(GetDlgItem(box, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return !ui::WaitForDialog(process->Id(), 0); }));
+    EXPECT_EQ(HeaderTitle(wizard), title) << "the page stays";
+    EXPECT_FALSE(FileExists(kDefault)) << "nothing installed";
+  }
+  DeleteFileA(log.c_str());
+}

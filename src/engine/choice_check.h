@@ -1,0 +1,18 @@
+// The person's choices checked against what the setup script puts in them,
+// before anything on the machine changes.
+#pragma once
+#include <string>
+
+#include "engine/installation.h"
+
+// "" when the installation folder can take every path the script puts under
+// {install}; otherwise the reason (see FolderProblem).
+std::string FolderChoiceProblem(const std::string& folder);
+
+// "" when the program group can take every shortcut the script puts in it
+// (or no shortcut goes there); otherwise the reason (see GroupProblem).
+std::string GroupChoiceProblem(const std::string& group);
+
+// The first of the two problems of a run's choices; the group counts only
+// when shortcuts go into it.
+std::string ChoicesProblem(const TInstallChoices& choices);
