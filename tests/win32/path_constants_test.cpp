@@ -156,4 +156,7 @@ TEST(InstallFolderSwitch, TakesTheFileSystemSpellingOfExistingFolders) {
   EXPECT_EQ(NormaliseInstallFolder(std::string(shortName) + "\\New Product"), parent + "\\New Product")
       << "8.3 names become long names; a new last folder stays as typed";
   EXPECT_EQ(NormaliseInstallFolder("C:\\VELMORA-TESTS\\long folder name\\x\\"), "C:\\velmora-tests\\Long Folder Name\\x");
+  EXPECT_EQ(NormaliseInstallFolder("C:\\velmora-tests\\Long F?lder Name"), "C:\\velmora-tests\\Long F?lder Name")
+      << "a wildcard (or a letter the code page lacks) never picks an existing folder";
+  EXPECT_EQ(NormaliseInstallFolder("C:\\velmora-tests\\Long*"), "C:\\velmora-tests\\Long*");
 }
