@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <random>
 
+#include "mksetup/publisher_layer.h"
 #include "mksetup/script_builder.h"
 #include "test_support.h"
 #include "toolkit/memory_stream.h"
@@ -110,15 +112,86 @@ TEST_F(Inspect, ReadsBackEverythingOfASplitAndASolidSetup) {
 
     const std::string text = InspectionText(in);
     for (const char* line :
-         {"   65 title = Inspect \xC4 \"quoted\"\n", "  [registry]\n    root = 1\n    key = Software\\Inspect\n",
-          "     message 1: Welcome\\nto the test\n",
-          "  @$&%04\\big.bin: 30000 bytes, time 2024-05-01 12:30:45 UTC, existing 1 (overwrite)", "result: sound\n"})
+         {"   65 title = Inspect \xC4 \"quoted\"\n", "   21 disk name = part@$&%19.pak (part{disk number}.pak)\n",
+          "  [registry]\n    root = 1 (HKCU)\n    key = Software\\Inspect\n    name = Folder\n"
+          "    data = @$&%04 ({install})\n    type = 0 (text)\n    overwrite = 1 (on)\n",
+          "    phase = 1\n", "     message 1: Welcome\\nto the test\n",
+          "  @$&%04\\big.bin ({install}\\big.bin): 30000 bytes, time 2024-05-01 12:30:45 UTC, existing 1 (overwrite), "
+          "uninstall 1 (on), attributes 32 (archive)\n",
+          "existing 2 (newer), uninstall 0 (off), attributes 1 (readonly)\n", "result: sound\n"})
       EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
     const std::string json = InspectionJson(in);
-    for (const char* member : {R"({"field": 65, "name": "title", "value": "Inspect \u00C4 \"quoted\""})",
-                               R"("Welcome\u000D\u000Ato the test")", R"("utc": "2024-05-01 12:30:45")",
-                               R"("key": "Software\\Inspect")", R"("sound": true)"})
+    for (const char* member :
+         {R"({"field": 65, "name": "title", "value": "Inspect \u00C4 \"quoted\"", "named": null})",
+          R"({"field": 21, "name": "disk name", "value": "part@$&%19.pak", "named": "part{disk number}.pak"})",
+          R"("Welcome\u000D\u000Ato the test")",
+          R"("utc": "2024-05-01 12:30:45")", R"("key": "Software\\Inspect")",
+          R"("named": {"root": "HKCU", "data": "{install}", "type": "text", "overwrite": "on", "remove": "on"}})",
+          R"("named": {"target": "{install}\\big.bin", "existing": "overwrite", "uninstall": "on", "attributes": "archive"}})",
+          R"("sound": true)"})
       EXPECT_NE(json.find(member), std::string::npos) << member;
+  }
+}
+
+// The named form a report shows is what a publisher writes: packed again
+// it gives the same stored value. Values mksetup never writes in the named
+// layer, or that have no name, get none.
+TEST(NamedForms, AreWhatThePublisherWritesAndNothingElse) {
+  struct TCase {
+    TSection section;
+    size_t field;
+    std::string stored;
+    std::optional<std::string> named;
+  } cases[] = {
+      {kSectionRegistry, 0, "1", "HKCU"},
+      {kSectionRegistry, 0, "6", "HKDD"},
+      {kSectionUninstallRegistry, 0, "3", "HKU"},
+      {kSectionRegistry, 0, "7", std::nullopt},
+      {kSectionRegistry, 0, "01", std::nullopt},
+      {kSectionRegistry, 4, "3", "key"},
+      {kSectionRegistry, 6, "0", "off"},
+      {kSectionRegistry, 6, "2", std::nullopt},  // read as off by the setup, never written by mksetup
+      {kSectionShortcuts, 0, "3", "quick launch"},
+      {kSectionShortcuts, 6, "2", std::nullopt},  // icon index: a number
+      {kSectionFiles, 1, "2", "newer"},
+      {kSectionFiles, 4, "33", "readonly archive"},
+      {kSectionFiles, 4, "135", "readonly hidden system normal"},
+      {kSectionFiles, 4, "8", std::nullopt},  // a bit without a name
+      {kSectionFiles, 4, "0", std::nullopt},
+      {kSectionCommands, 4, "1", std::nullopt},  // phase: numbers only
+      {kSectionIni, 0, "@$&%02\\app.ini", "{windows}\\app.ini"},
+      {kSectionShortcuts, 2, "@$&%44\\a.exe @$&%81", "{short install}\\a.exe {variable 0}"},
+      {kSectionFolders, 0, "@$&%23\\x@$&%4x@$&%0", std::nullopt},  // no such code, no two digits, cut short
+      {kSectionFolders, 0, "{install}", std::nullopt},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::to_string(int(c.section)) + "/" + std::to_string(c.field) + " = " + c.stored);
+    const std::optional<std::string> named = NamedRecordField(c.section, c.field, c.stored);
+    EXPECT_EQ(named, c.named);
+    std::string error;
+    if (named) {
+      EXPECT_EQ(RecordFieldValue(c.section, c.field, *named, {}, error), c.stored) << error;
+    }
+  }
+
+  struct TSettingCase {
+    int field;
+    std::string stored;
+    std::optional<std::string> named;
+  } settings[] = {
+      {4, "8388608", "#000080"},      {60, "16440520", "#C8DCFA"}, {4, "2147483663", std::nullopt},
+      {110, "1", "on"},               {110, "", std::nullopt},     {41, "0", "off"},
+      {58, "@$&%01\\Notes", "{program files}\\Notes"},             {41, "Hello", std::nullopt},
+      {61, "511", std::nullopt},      {35, "66D7CF85", std::nullopt},
+  };
+  for (const TSettingCase& c : settings) {
+    SCOPED_TRACE("field " + std::to_string(c.field) + " = " + c.stored);
+    const std::optional<std::string> named = NamedSettingValue(HeaderSettingOf(c.field), c.stored);
+    EXPECT_EQ(named, c.named);
+    std::string error;
+    if (named) {
+      EXPECT_EQ(SettingValue(HeaderSettingOf(c.field), *named, {}, error), c.stored) << error;
+    }
   }
 }
 

@@ -123,3 +123,28 @@ std::optional<std::string> TranslatePathNames(const std::string& text, const TPr
   }
   return out + text.substr(at);
 }
+
+std::string NamePathConstants(const std::string& text) {
+  static const std::map<int, std::string> names = [] {
+    std::map<int, std::string> map;
+    for (const TPathName& n : PathNames()) map[n.code] = "{" + n.name + "}";
+    return map;
+  }();
+  static const std::string kMarker = "@$&%";
+  std::string out;
+  size_t at = 0;
+  for (size_t marker; (marker = text.find(kMarker, at)) != std::string::npos;) {
+    const size_t digits = marker + kMarker.size();
+    const bool twoDigits = digits + 2 <= text.size() && text[digits] >= '0' && text[digits] <= '9' &&
+                           text[digits + 1] >= '0' && text[digits + 1] <= '9';
+    const auto name = twoDigits ? names.find((text[digits] - '0') * 10 + (text[digits + 1] - '0')) : names.end();
+    if (name == names.end()) {
+      out += text.substr(at, digits - at);
+      at = digits;
+      continue;
+    }
+    out += text.substr(at, marker - at) + name->second;
+    at = digits + 2;
+  }
+  return out + text.substr(at);
+}

@@ -26,3 +26,7 @@ const std::vector<TPathName>& PathNames();
 // it); any other brace pair (a class id, RTF) stays as written.
 std::optional<std::string> TranslatePathNames(const std::string& text, const TProductValues& values,
                                               std::string& error);
+
+// The other way, for reports: each path constant that has a name ("@$&%04",
+// two digits) written as that name ("{install}"); everything else as it is.
+std::string NamePathConstants(const std::string& text);

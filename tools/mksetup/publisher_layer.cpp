@@ -1,6 +1,6 @@
 #include "mksetup/publisher_layer.h"
 
-#include <map>
+#include <cstdio>
 
 #include "mksetup/script_builder.h"
 
@@ -63,23 +63,40 @@ std::optional<std::string> Ranged(const std::string& value, long long low, long 
   return std::to_string(*n);
 }
 
-// A value given by one of its names or as its number.
-std::optional<std::string> Named(const std::string& value, const std::map<std::string, int>& names, int high) {
-  const auto found = names.find(Lower(Trimmed(value)));
-  if (found != names.end()) return std::to_string(found->second);
-  return Ranged(value, 0, high);
+// A value's names; the first name of each value is the one a report shows.
+struct TName {
+  const char* name;
+  int value;
+};
+using TNames = std::vector<TName>;
+
+const TNames kRoots = {
+    {"HKCR", 0}, {"HKEY_CLASSES_ROOT", 0}, {"HKCU", 1}, {"HKEY_CURRENT_USER", 1}, {"HKLM", 2},
+    {"HKEY_LOCAL_MACHINE", 2}, {"HKU", 3}, {"HKEY_USERS", 3}, {"HKPD", 4}, {"HKEY_PERFORMANCE_DATA", 4},
+    {"HKCC", 5}, {"HKEY_CURRENT_CONFIG", 5}, {"HKDD", 6}, {"HKEY_DYN_DATA", 6}};
+const TNames kValueTypes = {{"text", 0}, {"binary", 1}, {"number", 2}, {"key", 3}};
+const TNames kExistingRules = {{"keep", 0}, {"overwrite", 1}, {"newer", 2}};
+const TNames kLocations = {{"group", 0}, {"desktop", 1}, {"start menu", 2}, {"quick launch", 3}, {"path", 4}};
+const TNames kAttributes = {{"readonly", 1}, {"read-only", 1}, {"hidden", 2}, {"system", 4}, {"archive", 32},
+                            {"normal", 128}};
+
+const TName* FindName(const TNames& names, const std::string& word) {
+  for (const TName& n : names)
+    if (Lower(n.name) == word) return &n;
+  return nullptr;
 }
 
-const std::map<std::string, int> kRoots = {
-    {"hkcr", 0}, {"hkey_classes_root", 0}, {"hkcu", 1}, {"hkey_current_user", 1}, {"hklm", 2},
-    {"hkey_local_machine", 2}, {"hku", 3}, {"hkey_users", 3}, {"hkpd", 4}, {"hkey_performance_data", 4},
-    {"hkcc", 5}, {"hkey_current_config", 5}, {"hkdd", 6}, {"hkey_dyn_data", 6}};
-const std::map<std::string, int> kValueTypes = {{"text", 0}, {"binary", 1}, {"number", 2}, {"key", 3}};
-const std::map<std::string, int> kExistingRules = {{"keep", 0}, {"overwrite", 1}, {"newer", 2}};
-const std::map<std::string, int> kLocations = {
-    {"group", 0}, {"desktop", 1}, {"start menu", 2}, {"quick launch", 3}, {"path", 4}};
-const std::map<std::string, int> kAttributes = {
-    {"readonly", 1}, {"read-only", 1}, {"hidden", 2}, {"system", 4}, {"archive", 32}, {"normal", 128}};
+const char* NameOf(const TNames& names, int value) {
+  for (const TName& n : names)
+    if (n.value == value) return n.name;
+  return nullptr;
+}
+
+// A value given by one of its names or as its number.
+std::optional<std::string> Named(const std::string& value, const TNames& names, int high) {
+  if (const TName* found = FindName(names, Lower(Trimmed(value)))) return std::to_string(found->value);
+  return Ranged(value, 0, high);
+}
 
 // "readonly hidden" or "readonly, archive", or a number.
 std::optional<std::string> Attributes(const std::string& value) {
@@ -90,15 +107,68 @@ std::optional<std::string> Attributes(const std::string& value) {
   for (char c : v) {
     if (c == ' ' || c == ',' || c == '+' || c == '|') {
       if (word.empty()) continue;
-      const auto found = kAttributes.find(word);
-      if (found == kAttributes.end()) return std::nullopt;
-      bits |= found->second;
+      const TName* found = FindName(kAttributes, word);
+      if (!found) return std::nullopt;
+      bits |= found->value;
       word.clear();
     } else {
       word += c;
     }
   }
   return std::to_string(bits);
+}
+
+// ---- Named forms of stored values, for reports ----------------------------------
+
+// A stored number exactly as mksetup writes it: decimal, no sign or blanks.
+std::optional<long long> StoredNumber(const std::string& stored) {
+  const std::optional<long long> n = Integer(stored);
+  if (!n || std::to_string(*n) != stored) return std::nullopt;
+  return n;
+}
+
+std::optional<std::string> StoredName(const TNames& names, const std::string& stored) {
+  const std::optional<long long> n = StoredNumber(stored);
+  const char* name = n && *n >= 0 && *n <= 0xFFFF ? NameOf(names, int(*n)) : nullptr;
+  if (!name) return std::nullopt;
+  return std::string(name);
+}
+
+std::optional<std::string> StoredSwitch(const std::string& stored) {
+  if (stored == "1") return std::string("on");
+  if (stored == "0") return std::string("off");
+  return std::nullopt;
+}
+
+// Attribute bits as their names, when every bit set has one.
+std::optional<std::string> StoredAttributes(const std::string& stored) {
+  const std::optional<long long> n = StoredNumber(stored);
+  if (!n || *n <= 0 || *n > 0xFFFF) return std::nullopt;
+  std::string names;
+  int left = int(*n);
+  for (int bit = 1; bit <= 0x8000; bit <<= 1) {
+    if (!(left & bit)) continue;
+    const char* name = NameOf(kAttributes, bit);
+    if (!name) return std::nullopt;
+    names += (names.empty() ? "" : " ") + std::string(name);
+  }
+  return names;
+}
+
+// A COLORREF (red in the low byte) as #RRGGBB; system colours have no such form.
+std::optional<std::string> StoredColour(const std::string& stored) {
+  const std::optional<long long> n = StoredNumber(stored);
+  if (!n || *n < 0 || *n > 0xFFFFFF) return std::nullopt;
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02X%02X%02X", unsigned(*n & 0xFF), unsigned(*n >> 8 & 0xFF),
+                unsigned(*n >> 16 & 0xFF));
+  return std::string(text);
+}
+
+// Only a named form that says something the stored text does not.
+std::optional<std::string> IfDifferent(const std::optional<std::string>& named, const std::string& stored) {
+  if (!named || *named == stored) return std::nullopt;
+  return named;
 }
 
 enum class TFieldKind { kText, kSwitch, kRoot, kValueType, kRule, kLocation, kAttributes, kNumber, kPhase };
@@ -249,4 +319,44 @@ void ApplyNamedDefaults(TScriptBuilder& builder, const TNamedContext& context, c
   set(23, std::to_string(context.fileBytes));
   // Counted once every other field is in place: field 56 adds a step.
   set(48, std::to_string(ProgressSteps(builder)));
+}
+
+std::optional<std::string> NamedSettingValue(const THeaderSetting& setting, const std::string& stored) {
+  switch (setting.kind) {
+    case TSettingKind::kSwitch:
+      return StoredSwitch(stored);
+    case TSettingKind::kOptional:
+      return stored == "0" ? std::string("off") : IfDifferent(NamePathConstants(stored), stored);
+    case TSettingKind::kColour:
+      return StoredColour(stored);
+    case TSettingKind::kText:
+      return IfDifferent(NamePathConstants(stored), stored);
+    case TSettingKind::kNumber:
+    case TSettingKind::kComputed:
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> NamedRecordField(TSection section, size_t field, const std::string& stored) {
+  switch (KindOf(section, field)) {
+    case TFieldKind::kText:
+      return IfDifferent(NamePathConstants(stored), stored);
+    case TFieldKind::kSwitch:
+      return StoredSwitch(stored);
+    case TFieldKind::kRoot:
+      return StoredName(kRoots, stored);
+    case TFieldKind::kValueType:
+      return StoredName(kValueTypes, stored);
+    case TFieldKind::kRule:
+      return StoredName(kExistingRules, stored);
+    case TFieldKind::kLocation:
+      return StoredName(kLocations, stored);
+    case TFieldKind::kAttributes:
+      return StoredAttributes(stored);
+    case TFieldKind::kNumber:
+    case TFieldKind::kPhase:
+      return std::nullopt;
+  }
+  return std::nullopt;
 }

@@ -26,6 +26,14 @@ std::optional<std::string> SettingValue(const THeaderSetting& setting, const std
 std::optional<std::string> RecordFieldValue(TSection section, size_t field, const std::string& value,
                                             const TProductValues& product, std::string& error);
 
+// The named form of a value as the script stores it, as a publisher writes
+// it: "HKCU" for a registry root of 1, "overwrite" for an existing-file rule
+// of 1, "on" for a switch's 1, "#000080" for a colour, "{install}\x" for
+// "@$&%04\x". Nothing when the value has no form other than itself (a
+// number, a text without path constants, a value mksetup would not write).
+std::optional<std::string> NamedSettingValue(const THeaderSetting& setting, const std::string& stored);
+std::optional<std::string> NamedRecordField(TSection section, size_t field, const std::string& stored);
+
 // Raw mode: a switch field written empty ("field 110 =") reads as on, which
 // is almost never what was meant. The error text, or "" when the value is fine.
 std::string EmptySwitchProblem(int field, const std::string& value);

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <tuple>
 #include <utility>
 
 #include "archive/archive_end.h"
@@ -17,6 +19,7 @@
 #include "archive/setup_script.h"
 #include "engine/file_record.h"
 #include "mksetup/header_settings.h"
+#include "mksetup/publisher_layer.h"
 #include "mksetup/record_kinds.h"
 #include "toolkit/file_stream.h"
 #include "toolkit/memory_stream.h"
@@ -269,7 +272,7 @@ void CollectRecords(const TSetupScript& script, TInspection& in) {
     const uint32_t installCommands =
         uint32_t(std::clamp<int64_t>(TextInt(in.header[kInstallCommandCountField]), 0, count));
     for (uint32_t k = 0; k < count; ++k) {
-      TRecordInfo record{kind.block, kind.fields, {}};
+      TRecordInfo record{kind.block, kind.section, kind.fields, {}};
       if (kind.section == kSectionCommands && k >= installCommands) record.kind = "uninstall command";
       for (size_t j = 0; j < kind.fields.size(); ++j)
         record.values.push_back(RecordField(script, kind.section, k, int(j)));
@@ -512,6 +515,11 @@ std::string Shown(const std::string& text) {
 // A field in running text, where an empty one would leave a gap.
 std::string Value(const std::string& text) { return text.empty() ? "(empty)" : Shown(text); }
 
+// A value as stored, with its named form after it when it has one.
+std::string WithNamed(const std::string& text, const std::optional<std::string>& named) {
+  return named ? Shown(text) + " (" + Shown(*named) + ")" : Shown(text);
+}
+
 std::string SignatureLine(const TSignatureInfo& s) {
   if (!s.isSigned) return "no";
   std::string line = "yes";
@@ -561,7 +569,9 @@ std::string HeaderSection(const TInspection& in) {
   for (int n = 0; n < kHeaderFieldCount; ++n) {
     if (in.header[size_t(n)].empty()) continue;
     std::snprintf(number, sizeof number, "%5d ", n);
-    out += number + std::string(HeaderSettingOf(n).name) + " = " + Shown(in.header[size_t(n)]) + "\n";
+    const THeaderSetting& setting = HeaderSettingOf(n);
+    out += number + std::string(setting.name) + " = " +
+           WithNamed(in.header[size_t(n)], NamedSettingValue(setting, in.header[size_t(n)])) + "\n";
   }
   return out;
 }
@@ -571,7 +581,8 @@ std::string RecordsSection(const TInspection& in) {
   for (const TRecordInfo& record : in.records) {
     out += "  [" + record.kind + "]\n";
     for (size_t j = 0; j < record.values.size(); ++j)
-      out += "    " + record.fieldNames[j] + " = " + Shown(record.values[j]) + "\n";
+      out += "    " + record.fieldNames[j] + " = " +
+             WithNamed(record.values[j], NamedRecordField(record.section, j, record.values[j])) + "\n";
   }
   return out;
 }
@@ -620,10 +631,10 @@ std::string ResourcesSection(const TInspection& in) {
   return out;
 }
 
-std::string ExistingRule(const std::string& rule) {
-  const char* names[] = {"keep", "overwrite", "overwrite when older"};
-  const int32_t n = TextInt(rule);
-  return Value(rule) + (rule == std::to_string(n) && n >= 0 && n <= 2 ? std::string(" (") + names[n] + ")" : "");
+// A field of a file record in running text, with its named form.
+std::string FileField(size_t field, const std::string& value) {
+  const std::optional<std::string> named = NamedRecordField(kSectionFiles, field, value);
+  return named ? Value(value) + " (" + Shown(*named) + ")" : Value(value);
 }
 
 std::string FilesSection(const TInspection& in) {
@@ -632,10 +643,10 @@ std::string FilesSection(const TInspection& in) {
   std::string out = "files: " + Number(in.files.size()) + ", " + std::to_string(total) + " bytes\n";
   for (const TFileInfo& f : in.files) {
     const std::string utc = UtcTimeText(f.time);
-    out += "  " + Value(f.target) + ": " + SizeText(f.size) + ", time " +
+    out += "  " + FileField(0, f.target) + ": " + SizeText(f.size) + ", time " +
            (utc.empty() ? Value(f.time) + " (no calendar time)" : utc + " UTC") + ", existing " +
-           ExistingRule(f.existing) + ", uninstall " + Value(f.uninstall) + ", attributes " + Value(f.attributes) +
-           "\n";
+           FileField(1, f.existing) + ", uninstall " + FileField(3, f.uninstall) + ", attributes " +
+           FileField(4, f.attributes) + "\n";
   }
   return out;
 }
@@ -679,6 +690,7 @@ std::string JsonText(const std::string& text, bool ansi = true) {
   return out + "\"";
 }
 
+std::string JsonNamed(const std::optional<std::string>& named) { return named ? JsonText(*named) : "null"; }
 std::string JsonBool(bool value) { return value ? "true" : "false"; }
 std::string JsonNumber(int64_t value) { return std::to_string(value); }
 
@@ -762,17 +774,22 @@ std::string JsonHeader(const TInspection& in) {
   for (int n = 0; n < int(in.header.size()); ++n)
     fields.push_back(JsonLine({{"field", JsonNumber(n)},
                                {"name", JsonText(HeaderSettingOf(n).name)},
-                               {"value", JsonText(in.header[size_t(n)])}}));
+                               {"value", JsonText(in.header[size_t(n)])},
+                               {"named", JsonNamed(NamedSettingValue(HeaderSettingOf(n), in.header[size_t(n)]))}}));
   return JsonArray(fields);
 }
 
 std::string JsonRecords(const TInspection& in) {
   std::vector<std::string> records;
   for (const TRecordInfo& record : in.records) {
-    TMembers fields;
-    for (size_t j = 0; j < record.values.size(); ++j)
+    TMembers fields, named;
+    for (size_t j = 0; j < record.values.size(); ++j) {
       fields.push_back({record.fieldNames[j], JsonText(record.values[j])});
-    records.push_back(JsonLine({{"kind", JsonText(record.kind)}, {"fields", JsonLine(fields)}}));
+      if (auto form = NamedRecordField(record.section, j, record.values[j]))
+        named.push_back({record.fieldNames[j], JsonText(*form)});
+    }
+    records.push_back(
+        JsonLine({{"kind", JsonText(record.kind)}, {"fields", JsonLine(fields)}, {"named", JsonLine(named)}}));
   }
   return JsonArray(records);
 }
@@ -807,13 +824,20 @@ std::string JsonFiles(const TInspection& in) {
   std::vector<std::string> files;
   for (const TFileInfo& f : in.files) {
     const std::string utc = UtcTimeText(f.time);
+    TMembers named;
+    for (const auto& [field, name, value] : {std::tuple<size_t, const char*, const std::string&>{0, "target", f.target},
+                                              {1, "existing", f.existing},
+                                              {3, "uninstall", f.uninstall},
+                                              {4, "attributes", f.attributes}})
+      if (auto form = NamedRecordField(kSectionFiles, field, value)) named.push_back({name, JsonText(*form)});
     files.push_back(JsonLine({{"target", JsonText(f.target)},
                               {"existing", JsonText(f.existing)},
                               {"time", JsonText(f.time)},
                               {"utc", utc.empty() ? "null" : JsonText(utc)},
                               {"uninstall", JsonText(f.uninstall)},
                               {"attributes", JsonText(f.attributes)},
-                              {"size", JsonSize(f.size)}}));
+                              {"size", JsonSize(f.size)},
+                              {"named", JsonLine(named)}}));
   }
   return JsonArray(files);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive/archive_trailer.h"
+#include "archive/setup_script.h"
 #include "mksetup/signature_info.h"
 
 struct TBlockInfo {
@@ -21,6 +22,7 @@ struct TBlockInfo {
 // A record of a section, with its section's field names.
 struct TRecordInfo {
   std::string kind;  // as the description's block: "registry", "uninstall command", ...
+  TSection section = kSectionRegistry;
   std::vector<std::string> fieldNames;
   std::vector<std::string> values;
 };
@@ -78,8 +80,9 @@ int InspectionExitCode(const TInspection& inspection);
 std::string UtcTimeText(const std::string& fileTime);
 
 // The report for people: the header fields that are not empty, the first
-// message of each language.
+// message of each language. Values with a named form in a description
+// ({install} for @$&%04, HKCU for root 1, ...) show it beside the raw one.
 std::string InspectionText(const TInspection& inspection);
 // The same content as a JSON document, every header field and message
-// included. Script texts are ANSI: bytes above 0x7F are written as \u00XX.
+// included, the named forms in members of their own. Script texts are ANSI: bytes above 0x7F are written as \u00XX.
 std::string InspectionJson(const TInspection& inspection);
