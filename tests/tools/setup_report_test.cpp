@@ -249,22 +249,35 @@ TBytes Name(const std::string& organisation, const std::string& commonName) {
   return Der(0x30, {attribute(0x0A, 0x0C, organisation), attribute(0x03, 0x13, commonName)});
 }
 
-TBytes Certificate(uint8_t serial, const TBytes& issuer, const TBytes& subject) {
+// With a key id, the certificate carries it as its subject key identifier
+// extension, after a key usage extension marked critical.
+TBytes Certificate(uint8_t serial, const TBytes& issuer, const TBytes& subject, const TBytes& keyId = {}) {
   const TBytes algorithm = Der(0x30, {Der(0x06, {{0x2A, 0x86, 0x48, 0xCE, 0x3D, 0x04, 0x03, 0x02}})});
+  TBytes extensions;
+  if (!keyId.empty())
+    extensions = Der(0xA3, {Der(0x30, {Der(0x30, {Der(0x06, {{0x55, 0x1D, 0x0F}}), Der(0x01, {{0xFF}}),
+                                                  Der(0x04, {Der(0x03, {{0x07, 0x80}})})}),
+                                       Der(0x30, {Der(0x06, {{0x55, 0x1D, 0x0E}}), Der(0x04, {Der(0x04, {keyId})})})})});
   return Der(0x30, {Der(0x30, {Der(0xA0, {Der(0x02, {{2}})}), Der(0x02, {{serial}}), algorithm, issuer, Der(0x30, {}),
-                               subject, Der(0x30, {})}),
+                               subject, Der(0x30, {}), extensions}),
                     algorithm, Der(0x03, {{0}})});
 }
 
+const TBytes kRootKeyId = {0x11, 0x22, 0x33}, kSignerKeyId = {0x44, 0x55, 0x66, 0x77};
+
 // The root's certificate first: the signer is found by issuer and serial
-// number, and the root has the same issuer.
-TBytes SignedData() {
+// number, and the root has the same issuer. signerId replaces the issuer
+// and serial number of the signer info (a [0] subject key identifier).
+TBytes SignedData(const std::string& organisation = "Inspect \xC3\x84 Ltd", const TBytes& signerId = {}) {
   const TBytes root = Name("Root Org", "Root CA");
-  const TBytes signerInfo = Der(0x30, {Der(0x02, {{1}}), Der(0x30, {root, Der(0x02, {{7}})})});
+  const TBytes signerInfo =
+      Der(0x30, {Der(0x02, {{signerId.empty() ? uint8_t(1) : uint8_t(3)}}),
+                 signerId.empty() ? Der(0x30, {root, Der(0x02, {{7}})}) : signerId});
   const TBytes content = Der(
       0x30,
       {Der(0x02, {{1}}), Der(0x31, {}), Der(0x30, {Der(0x06, {{0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 1, 7, 1}})}),
-       Der(0xA0, {Certificate(1, root, root), Certificate(7, root, Name("Inspect \xC3\x84 Ltd", "Inspect Signer"))}),
+       Der(0xA0, {Certificate(1, root, root, kRootKeyId),
+                  Certificate(7, root, Name(organisation, "Inspect Signer"), kSignerKeyId)}),
        Der(0x31, {signerInfo})});
   return Der(0x30, {Der(0x06, {{0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 1, 7, 2}}), Der(0xA0, {content})});
 }
@@ -328,5 +341,53 @@ TEST_F(Inspect, NamesTheSignerOfASignedSetupAndNeverTrustsTheSignature) {
     EXPECT_EQ(info.isSigned, c.isSigned) << c.what;
     EXPECT_EQ(info.signerKnown, c.signerKnown) << c.what;
     EXPECT_TRUE(info.commonName.empty()) << c.what;
+  }
+}
+
+TEST(SignerSubject, IsFoundBySubjectKeyIdentifierToo) {
+  struct TCase {
+    const char* what;
+    TBytes signerId;
+    bool found;
+    std::string commonName;
+  } cases[] = {
+      {"the signer's key id", Der(0x80, {kSignerKeyId}), true, "Inspect Signer"},
+      {"the root's key id", Der(0x80, {kRootKeyId}), true, "Root CA"},
+      {"a key id of no certificate", Der(0x80, {{0x44, 0x55, 0x66}}), false, ""},
+      {"an empty key id", Der(0x80, {}), false, ""},
+      {"a key id tagged as constructed", Der(0xA0, {kSignerKeyId}), false, ""},
+  };
+  for (const TCase& c : cases) {
+    const TBytes der = SignedData("Org", c.signerId);
+    std::string commonName, organisation;
+    EXPECT_EQ(ReadSignerSubject(der.data(), der.size(), commonName, organisation), c.found) << c.what;
+    EXPECT_EQ(commonName, c.commonName) << c.what;
+  }
+}
+
+// A UTF8String subject name with every kind of fault: one U+FFFD for each
+// byte that starts no character, the bytes after it read afresh.
+TEST(SignerSubject, Utf8NamesReplaceEveryByteThatStartsNoCharacter) {
+  const std::string bad = "\xEF\xBF\xBD";  // U+FFFD
+  struct TCase {
+    const char* what;
+    std::string bytes, text;
+  } cases[] = {
+      {"two, three and four bytes", "\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80", "\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80"},
+      {"the highest character", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"},
+      {"lead bytes F5 to FF", "A\xF5\x80\x80" "B\xF8\x88\x80\x80\x80\xFF", "A" + bad + bad + bad + "B" + bad + bad + bad + bad + bad + bad},
+      {"a lone continuation byte", "\x80x", bad + "x"},
+      {"C0 and C1, overlong", "\xC0\xAF\xC1\xBF", bad + bad + bad + bad},
+      {"overlong three and four bytes", "\xE0\x9F\xBF\xF0\x8F\xBF\xBF", std::string() + bad + bad + bad + bad + bad + bad + bad},
+      {"a UTF-16 surrogate", "\xED\xA0\x80", bad + bad + bad},
+      {"above U+10FFFF", "\xF4\x90\x80\x80", bad + bad + bad + bad},
+      {"cut short by the end", "x\xE2\x82", "x" + bad + bad},
+      {"cut short by an ASCII byte", "\xE2\x82" "A", bad + bad + "A"},
+  };
+  for (const TCase& c : cases) {
+    const TBytes der = SignedData(c.bytes);
+    std::string commonName, organisation;
+    ASSERT_TRUE(ReadSignerSubject(der.data(), der.size(), commonName, organisation)) << c.what;
+    EXPECT_EQ(organisation, c.text) << c.what;
   }
 }

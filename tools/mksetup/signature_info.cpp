@@ -38,12 +38,14 @@ bool FindSignedData(const std::vector<uint8_t>& table, const uint8_t*& der, size
 
 // ---- DER -----------------------------------------------------------------------
 
-constexpr uint8_t kInteger = 0x02, kOid = 0x06, kUtf8String = 0x0C, kUniversalString = 0x1C, kBmpString = 0x1E,
-                  kSequence = 0x30, kSet = 0x31, kContext0 = 0xA0;
+constexpr uint8_t kBoolean = 0x01, kInteger = 0x02, kOctetString = 0x04, kOid = 0x06, kUtf8String = 0x0C, kUniversalString = 0x1C,
+                  kBmpString = 0x1E, kSequence = 0x30, kSet = 0x31, kImplicit0 = 0x80, kContext0 = 0xA0,
+                  kContext3 = 0xA3;
 
 const uint8_t kSignedDataOid[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x02};  // 1.2.840.113549.1.7.2
 const uint8_t kCommonNameOid[] = {0x55, 0x04, 0x03};                                      // 2.5.4.3
 const uint8_t kOrganisationOid[] = {0x55, 0x04, 0x0A};                                    // 2.5.4.10
+const uint8_t kSubjectKeyIdOid[] = {0x55, 0x1D, 0x0E};                                    // 2.5.29.14
 
 // One element: its tag, its whole encoding and its content.
 struct TDerElement {
@@ -55,6 +57,9 @@ struct TDerElement {
   size_t EncodingSize() const { return size_t(body - start) + bodySize; }
   bool SameEncoding(const TDerElement& other) const {
     return EncodingSize() == other.EncodingSize() && std::memcmp(start, other.start, EncodingSize()) == 0;
+  }
+  bool SameContent(const TDerElement& other) const {
+    return bodySize == other.bodySize && std::memcmp(body, other.body, bodySize) == 0;
   }
   bool Is(const uint8_t* oid, size_t size) const {
     return tag == kOid && bodySize == size && std::memcmp(body, oid, size) == 0;
@@ -117,19 +122,25 @@ void AppendUtf8(std::string& out, uint32_t c) {
 }
 
 // The next character of UTF-8 text; U+FFFD for a byte that starts no valid
-// sequence (which is then passed over alone).
+// sequence (which is then passed over alone): a continuation byte, C0, C1 and
+// F5 to FF, a sequence cut short, and the sequences of no character (overlong
+// forms, UTF-16 surrogates, values above U+10FFFF).
 uint32_t NextUtf8(const uint8_t*& p, const uint8_t* end) {
+  constexpr uint32_t kReplacement = 0xFFFD;
   const uint8_t lead = *p++;
   if (lead < 0x80) return lead;
-  const int extra = lead >= 0xF0 && lead < 0xF5 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : -1;
-  if (extra < 0 || end - p < extra) return 0xFFFD;
+  const int extra = lead >= 0xC2 && lead <= 0xDF   ? 1
+                    : lead >= 0xE0 && lead <= 0xEF ? 2
+                    : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                   : -1;
+  if (extra < 0 || end - p < extra) return kReplacement;
   uint32_t c = lead & (0x3F >> extra);
   for (int i = 0; i < extra; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return 0xFFFD;
+    if ((p[i] & 0xC0) != 0x80) return kReplacement;
     c = c << 6 | (p[i] & 0x3F);
   }
   const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
-  if (c < least[extra]) return 0xFFFD;  // an overlong form
+  if (c < least[extra] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return kReplacement;
   p += extra;
   return c;
 }
@@ -189,23 +200,53 @@ bool ReadSignedData(const TDerElement& contentInfo, TDerElement& certificates, T
   return false;
 }
 
-// The first signer's issuer and serial number. Signers named by a subject
-// key identifier ([0] instead of the sequence) are not followed.
-bool ReadSignerId(const TDerElement& signerInfos, TDerElement& issuer, TDerElement& serial) {
-  TDerElement signer, version, id;
+// How the first signer names its certificate: by issuer and serial number,
+// or by subject key identifier ([0] IMPLICIT OCTET STRING, the key id's
+// octets as its content).
+struct TSignerId {
+  bool byKeyId = false;
+  TDerElement issuer, serial, keyId;
+};
+
+bool ReadSignerId(const TDerElement& signerInfos, TSignerId& id) {
+  TDerElement signer, version, element;
   if (!TDerCursor(signerInfos).Next(kSequence, signer)) return false;
   TDerCursor fields(signer);
-  if (!fields.Next(kInteger, version) || !fields.Next(kSequence, id)) return false;
-  TDerCursor parts(id);
-  return parts.Next(kSequence, issuer) && parts.Next(kInteger, serial);
+  if (!fields.Next(kInteger, version) || !fields.Next(element)) return false;
+  if (element.tag == kImplicit0) {
+    id.byKeyId = true;
+    id.keyId = element;
+    return element.bodySize > 0;
+  }
+  if (element.tag != kSequence) return false;
+  TDerCursor parts(element);
+  return parts.Next(kSequence, id.issuer) && parts.Next(kInteger, id.serial);
 }
 
 struct TCertificateNames {
   TDerElement serial, issuer, subject;
+  bool hasKeyId = false;
+  TDerElement keyId;  // the subject key identifier extension's OCTET STRING
 };
 
+// Extensions: SEQUENCE OF { extnID, critical BOOLEAN DEFAULT FALSE, extnValue
+// OCTET STRING }; the subject key identifier's value holds an OCTET STRING.
+bool ReadSubjectKeyId(const TDerElement& extensions, TDerElement& keyId) {
+  TDerElement list, extension, id, value;
+  if (!TDerCursor(extensions).Next(kSequence, list)) return false;
+  TDerCursor entries(list);
+  while (entries.Next(kSequence, extension)) {
+    TDerCursor parts(extension);
+    if (!parts.Next(kOid, id) || !id.Is(kSubjectKeyIdOid, sizeof kSubjectKeyIdOid)) continue;
+    if (!parts.Next(value) || (value.tag == kBoolean && !parts.Next(value)) || value.tag != kOctetString) return false;
+    return TDerCursor(value).Next(kOctetString, keyId);
+  }
+  return false;
+}
+
 // TBSCertificate: [0] version (optional), serialNumber, signature, issuer,
-// validity, subject, ...
+// validity, subject, subjectPublicKeyInfo, [1] and [2] unique ids (optional),
+// [3] extensions (optional).
 bool ReadCertificate(const TDerElement& certificate, TCertificateNames& names) {
   TDerElement tbs, element, algorithm, validity;
   if (certificate.tag != kSequence || !TDerCursor(certificate).Next(kSequence, tbs)) return false;
@@ -214,8 +255,17 @@ bool ReadCertificate(const TDerElement& certificate, TCertificateNames& names) {
   if (element.tag == kContext0 && !fields.Next(element)) return false;
   if (element.tag != kInteger) return false;
   names.serial = element;
-  return fields.Next(kSequence, algorithm) && fields.Next(kSequence, names.issuer) &&
-         fields.Next(kSequence, validity) && fields.Next(kSequence, names.subject);
+  if (!fields.Next(kSequence, algorithm) || !fields.Next(kSequence, names.issuer) ||
+      !fields.Next(kSequence, validity) || !fields.Next(kSequence, names.subject))
+    return false;
+  while (fields.Next(element))
+    if (element.tag == kContext3) names.hasKeyId = ReadSubjectKeyId(element, names.keyId);
+  return true;
+}
+
+bool IsSigner(const TCertificateNames& names, const TSignerId& id) {
+  if (id.byKeyId) return names.hasKeyId && names.keyId.SameContent(id.keyId);
+  return names.issuer.SameEncoding(id.issuer) && names.serial.SameEncoding(id.serial);
 }
 
 // Name: SEQUENCE OF SET OF { type, value }; the first CN and O found.
@@ -239,14 +289,15 @@ bool ReadSubject(const TDerElement& name, std::string& commonName, std::string& 
 }  // namespace
 
 bool ReadSignerSubject(const uint8_t* der, size_t size, std::string& commonName, std::string& organisation) {
-  TDerElement contentInfo, certificates, signerInfos, issuer, serial, certificate;
+  TDerElement contentInfo, certificates, signerInfos, certificate;
+  TSignerId id;
   if (!TDerCursor(der, size).Next(kSequence, contentInfo) || !ReadSignedData(contentInfo, certificates, signerInfos) ||
-      !ReadSignerId(signerInfos, issuer, serial))
+      !ReadSignerId(signerInfos, id))
     return false;
   TDerCursor list(certificates);
   while (list.Next(certificate)) {
     TCertificateNames names;
-    if (ReadCertificate(certificate, names) && names.issuer.SameEncoding(issuer) && names.serial.SameEncoding(serial))
+    if (ReadCertificate(certificate, names) && IsSigner(names, id))
       return ReadSubject(names.subject, commonName, organisation);
   }
   return false;

@@ -1,7 +1,9 @@
 // Who signed a setup. A signing tool appends a certificate table to the file
 // and points the PE security entry (data directory 4) at it; the table's
-// PKCS#7 SignedData names the signer by issuer and serial number, and the
-// certificate with that issuer and serial number gives the signer's subject.
+// PKCS#7 SignedData names the signer by issuer and serial number (or, in
+// CMS, by subject key identifier), and the certificate with that issuer and
+// serial number (or that subject key identifier extension) gives the
+// signer's subject.
 //
 // Everything read here comes from an untrusted file: every length is checked
 // against what is really there, and a structure that does not parse leaves
