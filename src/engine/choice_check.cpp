@@ -1,10 +1,13 @@
 #include "engine/choice_check.h"
 
+#include <windows.h>
+
 #include <algorithm>
 
 #include "archive/script_text.h"
 #include "archive/setup_script.h"
 #include "engine/choice_rules.h"
+#include "engine/journal.h"
 #include "engine/shortcut_path.h"
 #include "lang/folders.h"
 #include "lang/path_constants.h"
@@ -58,6 +61,14 @@ std::string GroupChoiceProblem(const std::string& group) {
   if (link == 0) return std::string();
   // The programs folder, a backslash, the group, a backslash, the link.
   return GroupProblem(group, FolderForCode(8).size() + 2 + link);
+}
+
+std::string MakeInstallationFolder(const std::string& folder) {
+  if (LongestTailBelowInstall() == 0) return std::string();
+  const DWORD error = MakeFolderPath(DropTrailingBackslash(folder));
+  if (error == ERROR_SUCCESS) return std::string();
+  return "The installation folder \"" + DropTrailingBackslash(folder) +
+         "\" cannot be used: it cannot be made (Windows error " + std::to_string(error) + ").";
 }
 
 std::string ChoicesProblem(const TInstallChoices& choices) {

@@ -16,3 +16,8 @@ std::string GroupChoiceProblem(const std::string& group);
 // The first of the two problems of a run's choices; the group counts only
 // when shortcuts go into it.
 std::string ChoicesProblem(const TInstallChoices& choices);
+
+// Makes the installation folder (and its missing parents, recorded in the
+// journal) when the script puts anything in it: the first change of a run.
+// "" when it is there, else the reason it cannot be used.
+std::string MakeInstallationFolder(const std::string& folder);

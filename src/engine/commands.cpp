@@ -7,6 +7,7 @@
 #include "archive/script_text.h"
 #include "archive/setup_script.h"
 #include "engine/item_report.h"
+#include "engine/journal.h"
 #include "engine/progress.h"
 #include "engine/stop_request.h"
 #include "lang/messages.h"
@@ -24,6 +25,7 @@ void RunCommand(uint32_t k) {
   const bool started = OpenWithShell(program, parameters, TextInt(SectionField(kSectionCommands, k, kShowCommand)),
                                      TextInt(SectionField(kSectionCommands, k, kWait)) == 1);
   ReportItem("command " + program + " " + parameters, started ? DWORD(ERROR_SUCCESS) : GetLastError());
+  if (started) JournalCommand(program + " " + parameters);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "engine/file_record.h"
 #include "engine/file_writer.h"
 #include "engine/item_report.h"
+#include "engine/journal.h"
 #include "engine/progress.h"
 #include "engine/stop_request.h"
 #include "engine/uninstall_list.h"
@@ -90,7 +91,7 @@ bool ShouldWrite(const TFileRecord& record) {
 }
 
 void BeginWriting(const TFileRecord& record) {
-  CreateFoldersFor(record.path);
+  MakeFoldersFor(record.path);
   SetStatusText(MessageText(35) + FileNamePart(record.path));
   PumpWindowMessages();
 }
@@ -101,8 +102,11 @@ void BeginWriting(const TFileRecord& record) {
 // still gets the record's attributes and its place in the list: it is the
 // product's file. One that did not fit gets neither. Both are failures.
 bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer) {
-  const TWriteOutcome outcome = WriteItemToFile(record.path, source, record.time, DWORD(record.attributes), buffer);
+  const TWriteOutcome outcome =
+      WriteItemToFile(record.path, source, record.time, DWORD(record.attributes), buffer, JournalOpen());
   if (outcome.result == TWriteResult::Damaged) return false;
+  if (outcome.created) JournalCreatedFile(record.path);
+  if (!outcome.keptAside.empty()) JournalReplacedFile(record.path, outcome.keptAside);
   const bool written = outcome.result == TWriteResult::Written;
   ReportItem("file " + record.path + (written ? " (" + std::to_string(outcome.size) + " bytes)" : std::string()),
              written ? DWORD(ERROR_SUCCESS) : outcome.error);

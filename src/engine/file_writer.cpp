@@ -82,10 +82,34 @@ void Discard(TDestination& d) {
   DeleteFileA(d.path.c_str());
 }
 
+// Puts the whole new file in place of the old one. With keepOld the old file
+// is first renamed to a free name in its folder, which is returned; a rename
+// that fails (the file held open) changes nothing. 0, or the Windows error.
+DWORD PutInPlace(const std::string& from, const std::string& target, bool keepOld, std::string& aside) {
+  if (!keepOld)
+    return MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) ? DWORD(ERROR_SUCCESS)
+                                                                                 : GetLastError();
+  std::vector<char> name(MAX_PATH + 16);
+  const std::string folder = FolderPart(target);
+  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "old", 0, name.data())) return GetLastError();
+  if (!MoveFileExA(target.c_str(), name.data(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = GetLastError();
+    DeleteFileA(name.data());
+    return error;
+  }
+  if (!MoveFileExA(from.c_str(), target.c_str(), 0)) {
+    const DWORD error = GetLastError();
+    MoveFileExA(name.data(), target.c_str(), 0);
+    return error;
+  }
+  aside = name.data();
+  return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint64_t fileTime, DWORD attributes,
-                              std::vector<uint8_t>& buffer) {
+                              std::vector<uint8_t>& buffer, bool keepOld) {
   TDestination destination = OpenDestination(path, attributes);
   TWriteOutcome outcome;
   int32_t remaining = 0;
@@ -122,8 +146,12 @@ TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint
   // a virus scanner has the new file open.
   SetAllTimes(destination.handle.Get(), fileTime);
   destination.handle.Close();
-  if (destination.replacing && !MoveFileExA(destination.path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    outcome.error = GetLastError();  // held open by a running program
+  if (!destination.replacing) {
+    outcome.created = true;
+    return outcome;
+  }
+  outcome.error = PutInPlace(destination.path, path, keepOld, outcome.keptAside);
+  if (outcome.error != ERROR_SUCCESS) {  // held open by a running program
     Discard(destination);
     outcome.result = TWriteResult::NotCreated;
   }

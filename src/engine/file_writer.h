@@ -21,6 +21,8 @@ struct TWriteOutcome {
   TWriteResult result = TWriteResult::Written;
   DWORD error = ERROR_SUCCESS;  // the Windows error of NotCreated and WriteFailed
   int64_t size = 0;             // bytes written
+  bool created = false;         // Written where no file was
+  std::string keptAside;        // Written over a file kept aside under this name
 };
 
 // Copies the item into a new file at path through buffer and sets its
@@ -30,9 +32,11 @@ struct TWriteOutcome {
 // renamed over it only when whole, so whatever fails (a full disk, damaged
 // data, a target held open or read-only) leaves the old file as it was and
 // no temporary file behind. However it ends, the item is read to its end
-// unless it is damaged, so the next item stays aligned.
+// unless it is damaged, so the next item stays aligned. With keepOld, the
+// old file is not deleted but renamed beside it (outcome.keptAside), so that
+// the caller can put it back or delete it later.
 TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint64_t fileTime, DWORD attributes,
-                              std::vector<uint8_t>& buffer);
+                              std::vector<uint8_t>& buffer, bool keepOld = false);
 
 // Reads the next item and drops its bytes; false when it is damaged.
 bool DiscardItem(TByteSource& source, std::vector<uint8_t>& buffer);

@@ -7,6 +7,7 @@
 #include "engine/progress.h"
 #include "engine/registry_entries.h"
 #include "engine/item_report.h"
+#include "engine/journal.h"
 #include "lang/folders.h"
 #include "lang/messages.h"
 #include "lang/path_constants.h"
@@ -47,7 +48,10 @@ void InstallFont(uint32_t k, const std::string& fontsFolder) {
   const bool inFontsFolder = !fontsFolder.empty() && LowerAscii(path).find(fontsFolder) != std::string::npos;
   const std::string data = inFontsFolder ? FileNamePart(path) : path;
   DWORD error = WriteRegistryValue(kRootLocalMachine, FontsKey(), name, data, kTypeText, false);
-  if (AddFontResourceA(path.c_str()) == 0 && error == ERROR_SUCCESS) error = ERROR_INVALID_DATA;  // not a font
+  if (AddFontResourceA(path.c_str()) != 0)
+    JournalFontResource(path);
+  else if (error == ERROR_SUCCESS)
+    error = ERROR_INVALID_DATA;  // not a font
   ReportItem("font " + path + " as \"" + name + "\"", error);
   DWORD_PTR result = 0;
   SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);

@@ -6,12 +6,14 @@
 
 #include "archive/header_check.h"
 #include "archive/setup_script.h"
+#include "engine/choice_check.h"
 #include "engine/commands.h"
 #include "engine/components.h"
 #include "engine/file_data_check.h"
 #include "engine/file_extraction.h"
 #include "engine/fonts.h"
 #include "engine/item_report.h"
+#include "engine/journal.h"
 #include "engine/progress.h"
 #include "engine/registry_entries.h"
 #include "engine/shortcuts.h"
@@ -33,7 +35,7 @@ void CreateFolders() {
   SetStatusText(MessageText(80));
   for (uint32_t k = 0; k < SectionCount(kSectionFolders); ++k) {
     const std::string folder = ExpandPathConstants(SectionField(kSectionFolders, k, 0));
-    ReportItem("folder " + folder, CreateFolderPath(folder));
+    ReportItem("folder " + folder, MakeFolderPath(folder));
     StepProgress();
     HonourStopRequest();
   }
@@ -62,7 +64,9 @@ void RegisterComponents() {
   for (uint32_t k = 0; k < SectionCount(kSectionComponents); ++k) {
     const std::string path = ExpandPathConstants(SectionField(kSectionComponents, k, 0));
     SetStatusText(MessageText(58) + path);
-    ReportItem("component registration " + path, RegisterComponent(path));
+    const DWORD error = RegisterComponent(path);
+    if (error == ERROR_SUCCESS) JournalComponent(path);
+    ReportItem("component registration " + path, error);
     StepProgress();
     HonourStopRequest();
   }
@@ -102,6 +106,10 @@ void RunInstallation(const TInstallChoices& choices, TProgressSink& sink) {
   PrepareInstallation();
   // Damaged file data are found before anything on the machine changes.
   TDataAreaCheck check = CheckFileDataInSetup(ModuleFileName(), LoadedArchive());
+  // From the first change on, an installation that cannot complete is undone.
+  BeginJournal();
+  const std::string unusable = MakeInstallationFolder(choices.installationFolder);
+  if (!unusable.empty()) UnusableChoiceError(unusable);
   RunCommands(0);
   HonourStopRequest();
   UninstallFileList().clear();
@@ -123,6 +131,7 @@ void RunInstallation(const TInstallChoices& choices, TProgressSink& sink) {
   RegisterComponents();
   RunCommands(1);
   SetStatusText(MessageText(40));
+  CompleteJournal();
   DeleteTemporaryFiles();
   FillProgress();
 }

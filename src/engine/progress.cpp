@@ -44,6 +44,12 @@ void StepProgress() {
 
 int32_t ProgressPosition() { return g_position; }
 
+void SetProgressPosition(int32_t position) {
+  g_position = std::max(0, std::min(position, std::max(g_maximum, 0)));
+  ShowPosition();
+  PumpWindowMessages();
+}
+
 void FillProgress() {
   g_position = std::max(g_maximum, 0);
   ShowPosition();

@@ -43,6 +43,8 @@ void SetProgressRange(int32_t maximum);
 // shown.
 void StepProgress();
 int32_t ProgressPosition();
+// Moves the bar to position (clamped to its range), as an undoing runs it back.
+void SetProgressPosition(int32_t position);
 // Sets the bar to its maximum and, when it is shown, leaves it there 100 ms.
 void FillProgress();
 HWND ProgressDialogOwner();

@@ -5,6 +5,7 @@
 #include "archive/script_text.h"
 #include "archive/setup_script.h"
 #include "engine/item_report.h"
+#include "engine/journal.h"
 #include "engine/registry_data.h"
 #include "lang/folders.h"
 #include "toolkit/folders.h"
@@ -16,11 +17,6 @@ enum TValueType : int32_t { kTextValue = 0, kBinaryValue = 1, kNumberValue = 2 }
 
 constexpr DWORD kIniBufferSize = 4096;
 
-bool ValueExists(HKEY key, const std::string& name) {
-  // Only whether it exists matters: no data is read, so no buffer can be short.
-  return RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
-
 DWORD SetValue(HKEY key, const std::string& name, DWORD type, const void* data, size_t size) {
   return DWORD(RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), DWORD(size)));
 }
@@ -30,14 +26,40 @@ const char* RootName(int rootIndex) {
   return rootIndex >= 0 && rootIndex <= 6 ? kNames[rootIndex] : "(no root)";
 }
 
+// What a value was before the write, and which keys of keyPath the write
+// is going to create (those that do not exist yet, outermost first).
+TRegistryBefore ValueBefore(HKEY root, const std::string& keyPath, const std::string& name) {
+  TRegistryBefore before;
+  for (size_t end = 0; end != std::string::npos;) {
+    end = keyPath.find('\\', end + 1);
+    const std::string path = keyPath.substr(0, end);
+    TRegistryKey key;
+    if (!key.Open(root, path, KEY_READ)) {
+      before.createdKeys.push_back(path);
+      continue;
+    }
+    if (end != std::string::npos) continue;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &before.type, nullptr, &size) != ERROR_SUCCESS) break;
+    before.data.resize(size);
+    before.existed = RegQueryValueExA(key.Get(), name.c_str(), nullptr, &before.type, before.data.data(), &size) ==
+                     ERROR_SUCCESS;
+    before.data.resize(size);
+  }
+  return before;
+}
+
 }  // namespace
 
 DWORD WriteRegistryValue(int rootIndex, const std::string& keyPath, const std::string& valueName,
                          const std::string& data, int type, bool overwrite) {
   TRegistryKey key;
   LONG error = ERROR_SUCCESS;
-  if (!key.Create(RegistryRoot(rootIndex), keyPath, &error)) return DWORD(error);
-  if (!overwrite && ValueExists(key.Get(), valueName)) return ERROR_SUCCESS;
+  const HKEY root = RegistryRoot(rootIndex);
+  const TRegistryBefore before = root ? ValueBefore(root, keyPath, valueName) : TRegistryBefore{};
+  if (!key.Create(root, keyPath, &error)) return DWORD(error);
+  if (!overwrite && before.existed) return ERROR_SUCCESS;
+  JournalRegistryValue(root, keyPath, valueName, before);
   switch (type) {
     case kTextValue:
       return SetValue(key.Get(), valueName, REG_SZ, data.c_str(), data.size() + 1);
@@ -67,7 +89,7 @@ void WriteRegistryRecord(uint32_t k) {
 void WriteIniEntry(uint32_t k) {
   auto field = [k](int j) -> const std::string& { return SectionField(kSectionIni, k, j); };
   const std::string file = ExpandPathConstants(field(0));
-  CreateFoldersFor(file);
+  MakeFoldersFor(file);
   const std::string section = ExpandPathConstants(field(1));
   const std::string key = ExpandPathConstants(field(2));
   if (TextInt(field(4)) == 0) {
@@ -76,6 +98,12 @@ void WriteIniEntry(uint32_t k) {
       return;
   }
   const std::string value = ExpandPathConstants(field(3));
+  if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) JournalCreatedFile(file);
+  // A default no value has tells an absent key from an empty one.
+  const char kAbsent[] = "\x01" "absent" "\x01";
+  char old[kIniBufferSize];
+  GetPrivateProfileStringA(section.c_str(), key.c_str(), kAbsent, old, sizeof old, file.c_str());
+  JournalIniEntry(file, section, key, std::string(old) != kAbsent, old);
   const bool written = WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str());
   ReportItem("INI entry " + file + " [" + section + "] " + key + "=" + value, written ? 0 : GetLastError());
 }

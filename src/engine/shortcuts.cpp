@@ -8,6 +8,7 @@
 #include "archive/script_text.h"
 #include "archive/setup_script.h"
 #include "engine/item_report.h"
+#include "engine/journal.h"
 #include "engine/progress.h"
 #include "engine/shortcut_path.h"
 #include "engine/uninstall_list.h"
@@ -61,8 +62,9 @@ void CreateShortcuts(const TShortcutChoices& choices) {
     int location = TextInt(SectionField(kSectionShortcuts, k, 0));
     std::string path = ShortcutPath(location, Field(k, 1), choices, FolderForCode);
     if (!path.empty()) {
-      CreateFoldersFor(path);
-      const HRESULT result = SaveLink(k, path);
+      MakeFoldersFor(path);
+      const DWORD kept = JournalNewFile(path);
+      const HRESULT result = kept == ERROR_SUCCESS ? SaveLink(k, path) : HRESULT_FROM_WIN32(kept);
       if (SUCCEEDED(result)) UninstallFileList().push_back(path);
       ReportItem("shortcut " + path, SUCCEEDED(result) ? ERROR_SUCCESS : ErrorOf(result));
     }

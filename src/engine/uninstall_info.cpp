@@ -4,6 +4,7 @@
 
 #include "archive/setup_script.h"
 #include "engine/item_report.h"
+#include "engine/journal.h"
 #include "engine/uninstall_list.h"
 #include "engine/uninstall_log.h"
 #include "lang/folders.h"
@@ -56,8 +57,8 @@ DWORD WriteLog(const std::string& logPath, const std::string& text) {
 void WriteUninstallInfo() {
   const std::string uninstaller = ExpandPathConstants(FieldText(91));
   const std::string logPath = ExpandPathConstants(FieldText(92));
-  CreateFoldersFor(uninstaller);
-  CreateFoldersFor(logPath);
+  MakeFoldersFor(uninstaller);
+  MakeFoldersFor(logPath);
   // A script that names no file asks for none: nothing to fail at.
   if (FieldFlag(49) && !uninstaller.empty())
     ReportItem("uninstaller trailer " + uninstaller, AppendTrailer(uninstaller, logPath));
@@ -68,5 +69,6 @@ void WriteUninstallInfo() {
   input.installationFolder = PathState().installationFolder;
   input.expand = ExpandPathConstants;
   input.message = [](int m) { return MessageText(m); };
-  ReportItem("uninstall log " + logPath, WriteLog(logPath, ComposeUninstallLog(input)));
+  const DWORD kept = JournalNewFile(logPath);
+  ReportItem("uninstall log " + logPath, kept != ERROR_SUCCESS ? kept : WriteLog(logPath, ComposeUninstallLog(input)));
 }

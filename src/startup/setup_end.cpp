@@ -13,6 +13,18 @@ int FinishSetup(int exitCode) {
   return exitCode;
 }
 
-void EndSetup(int exitCode) { ExitProcess(UINT(FinishSetup(exitCode))); }
+namespace {
+void (*g_endHook)() = nullptr;
+}  // namespace
+
+void SetEndHook(void (*hook)()) { g_endHook = hook; }
+
+void EndSetup(int exitCode) {
+  if (void (*hook)() = g_endHook) {
+    g_endHook = nullptr;
+    hook();
+  }
+  ExitProcess(UINT(FinishSetup(exitCode)));
+}
 
 int CompletedExitCode() { return FailureCount() > 0 ? kExitWithErrors : kExitOk; }

@@ -6,6 +6,9 @@
 int FinishSetup(int exitCode);
 // The same, then ends the process at once.
 [[noreturn]] void EndSetup(int exitCode);
+// Runs hook (once) at the next EndSetup, before it cleans up: the
+// installation undoes its changes there. Null removes it.
+void SetEndHook(void (*hook)());
 // The exit code of a run whose installation completed: kExitOk, or
 // kExitWithErrors when any item could not be made.
 int CompletedExitCode();

@@ -4,19 +4,24 @@
 
 #include "toolkit/path_parts.h"
 
-DWORD CreateFolderPath(const std::string& path) {
+DWORD CreateFolderPath(const std::string& path, std::vector<std::string>* created) {
+  auto make = [created](const std::string& folder) {
+    const bool made = CreateDirectoryA(folder.c_str(), nullptr) != FALSE;
+    if (made && created) created->push_back(folder);
+    return made;
+  };
   // Skip a drive ("C:\") or network prefix ("\\server\share\") at the start.
   size_t start = path.rfind("\\\\", 0) == 0 ? path.find('\\', path.find('\\', 2) + 1) : path.find_first_of("\\/");
   for (size_t at = start; at != std::string::npos; at = path.find_first_of("\\/", at + 1))
-    if (at > 0) CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-  if (CreateDirectoryA(path.c_str(), nullptr)) return ERROR_SUCCESS;
+    if (at > 0) make(path.substr(0, at));
+  if (make(path)) return ERROR_SUCCESS;
   const DWORD error = GetLastError();
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? DWORD(ERROR_SUCCESS)
                                                                                          : error;
 }
 
-void CreateFoldersFor(const std::string& path) {
+void CreateFoldersFor(const std::string& path, std::vector<std::string>* created) {
   const std::string folder = FolderPart(path);
-  if (!folder.empty()) CreateFolderPath(folder);
+  if (!folder.empty()) CreateFolderPath(folder, created);
 }

@@ -190,14 +190,20 @@ TEST_F(Faults, ItemsThatCannotBeMadeAreLoggedAndEndWithExitCode4KeepingTheOldFil
   EXPECT_NE(log.find("2 item(s) could not be installed"), std::string::npos) << log;
   EXPECT_NE(log.find("exit code 4"), std::string::npos) << log;
 
-  // A drive that does not exist: every file fails, the run still ends.
+  // A drive that does not exist: the installation folder cannot be made, so
+  // nothing is installed (not even the registry value or a command).
   std::string drive = "Q:";
   for (char letter = 'Q'; letter <= 'Z' && GetDriveTypeA((drive + "\\").c_str()) != DRIVE_NO_ROOT_DIR; ++letter)
     drive[0] = letter;
   DeleteFileA(LogPath().c_str());
-  EXPECT_EQ(RunQuietly(ImageWithCommands(product), drive + "\\Product"), 4);
-  EXPECT_NE(Text(LogPath()).find("FAILED file " + drive + "\\Product\\first.txt: Windows error "), std::string::npos)
+  RegDeleteKeyA(HKEY_CURRENT_USER, kRegistryKey);
+  DeleteFileA(ProbeLog().c_str());
+  EXPECT_EQ(RunQuietly(ImageWithCommands(product), drive + "\\Product"), 7);
+  EXPECT_NE(Text(LogPath()).find("ERROR The installation folder \"" + drive + "\\Product\" cannot be used: it cannot be made"),
+            std::string::npos)
       << Text(LogPath());
+  EXPECT_FALSE(RegistryValueExists());
+  EXPECT_FALSE(FileExists(ProbeLog())) << "a phase-0 command ran";
 }
 
 TEST_F(Faults, UnattendedEndsWithoutABoxAMissingDiskIs5AndNoTemporaryFolderIs6) {
