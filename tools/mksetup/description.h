@@ -10,6 +10,7 @@
 #include <string>
 
 #include "mksetup/archive_writer.h"
+#include "mksetup/utc_date_time.h"  // ParseUtcDateTime, for the dates a description gives
 
 // A fault in a description or in a file it names; what() reads
 // "file:line: what is wrong".
@@ -56,9 +57,3 @@ TDescription ParseDescription(const std::string& text, const std::string& fileNa
 // takes uninstall.exe from beside it). Throws TDescriptionError for faults
 // in it, and std::runtime_error when the file itself cannot be read.
 TDescription LoadDescription(const std::string& path, const std::string& stubOverride = std::string());
-
-// A UTC date and time "YYYY-MM-DD", optionally followed by " HH:MM",
-// ":SS" and "." with 1 to 7 digits of fraction (a "T" may stand for the
-// space), as a FILETIME: 100 ns ticks since 1601-01-01 00:00:00 UTC.
-// Nothing when the text is not such a date or names no real day or time.
-std::optional<uint64_t> ParseUtcDateTime(const std::string& text);
