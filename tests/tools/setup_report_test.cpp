@@ -137,60 +137,38 @@ TEST_F(Inspect, ReadsBackEverythingOfASplitAndASolidSetup) {
 // it gives the same stored value. Values mksetup never writes in the named
 // layer, or that have no name, get none.
 TEST(NamedForms, AreWhatThePublisherWritesAndNothingElse) {
+  const std::nullopt_t none = std::nullopt;
+  // Header fields are given as section -1.
   struct TCase {
-    TSection section;
+    int section;
     size_t field;
     std::string stored;
     std::optional<std::string> named;
   } cases[] = {
-      {kSectionRegistry, 0, "1", "HKCU"},
-      {kSectionRegistry, 0, "6", "HKDD"},
-      {kSectionUninstallRegistry, 0, "3", "HKU"},
-      {kSectionRegistry, 0, "7", std::nullopt},
-      {kSectionRegistry, 0, "01", std::nullopt},
-      {kSectionRegistry, 4, "3", "key"},
-      {kSectionRegistry, 6, "0", "off"},
-      {kSectionRegistry, 6, "2", std::nullopt},  // read as off by the setup, never written by mksetup
-      {kSectionShortcuts, 0, "3", "quick launch"},
-      {kSectionShortcuts, 6, "2", std::nullopt},  // icon index: a number
-      {kSectionFiles, 1, "2", "newer"},
-      {kSectionFiles, 4, "33", "readonly archive"},
-      {kSectionFiles, 4, "135", "readonly hidden system normal"},
-      {kSectionFiles, 4, "8", std::nullopt},  // a bit without a name
-      {kSectionFiles, 4, "0", std::nullopt},
-      {kSectionCommands, 4, "1", std::nullopt},  // phase: numbers only
-      {kSectionIni, 0, "@$&%02\\app.ini", "{windows}\\app.ini"},
+      {kSectionRegistry, 0, "1", "HKCU"}, {kSectionUninstallRegistry, 0, "6", "HKDD"}, {kSectionRegistry, 0, "7", none},
+      {kSectionRegistry, 0, "01", none},  {kSectionRegistry, 4, "3", "key"},          {kSectionRegistry, 6, "0", "off"},
+      {kSectionRegistry, 6, "2", none},  // read as off by the setup, never written by mksetup
+      {kSectionShortcuts, 0, "3", "quick launch"}, {kSectionShortcuts, 6, "2", none}, {kSectionFiles, 1, "2", "newer"},
+      {kSectionFiles, 4, "135", "readonly hidden system normal"}, {kSectionFiles, 4, "8", none},
+      {kSectionCommands, 4, "1", none},  // a phase has no name
       {kSectionShortcuts, 2, "@$&%44\\a.exe @$&%81", "{short install}\\a.exe {variable 0}"},
-      {kSectionFolders, 0, "@$&%23\\x@$&%4x@$&%0", std::nullopt},  // no such code, no two digits, cut short
-      {kSectionFolders, 0, "{install}", std::nullopt},
+      {kSectionFolders, 0, "@$&%23\\x@$&%4x@$&%0", none},  // no such code, no two digits, cut short
+      {-1, 4, "8388608", "#000080"}, {-1, 4, "2147483663", none}, {-1, 110, "1", "on"}, {-1, 110, "", none},
+      {-1, 41, "0", "off"}, {-1, 58, "@$&%01\\Notes", "{program files}\\Notes"}, {-1, 61, "511", none},
   };
   for (const TCase& c : cases) {
-    SCOPED_TRACE(std::to_string(int(c.section)) + "/" + std::to_string(c.field) + " = " + c.stored);
-    const std::optional<std::string> named = NamedRecordField(c.section, c.field, c.stored);
+    SCOPED_TRACE(std::to_string(c.section) + "/" + std::to_string(c.field) + " = " + c.stored);
+    const TSection section = TSection(c.section);
+    const THeaderSetting& setting = HeaderSettingOf(int(c.field));
+    const std::optional<std::string> named =
+        c.section < 0 ? NamedSettingValue(setting, c.stored) : NamedRecordField(section, c.field, c.stored);
     EXPECT_EQ(named, c.named);
     std::string error;
     if (named) {
-      EXPECT_EQ(RecordFieldValue(c.section, c.field, *named, {}, error), c.stored) << error;
-    }
-  }
-
-  struct TSettingCase {
-    int field;
-    std::string stored;
-    std::optional<std::string> named;
-  } settings[] = {
-      {4, "8388608", "#000080"},      {60, "16440520", "#C8DCFA"}, {4, "2147483663", std::nullopt},
-      {110, "1", "on"},               {110, "", std::nullopt},     {41, "0", "off"},
-      {58, "@$&%01\\Notes", "{program files}\\Notes"},             {41, "Hello", std::nullopt},
-      {61, "511", std::nullopt},      {35, "66D7CF85", std::nullopt},
-  };
-  for (const TSettingCase& c : settings) {
-    SCOPED_TRACE("field " + std::to_string(c.field) + " = " + c.stored);
-    const std::optional<std::string> named = NamedSettingValue(HeaderSettingOf(c.field), c.stored);
-    EXPECT_EQ(named, c.named);
-    std::string error;
-    if (named) {
-      EXPECT_EQ(SettingValue(HeaderSettingOf(c.field), *named, {}, error), c.stored) << error;
+      EXPECT_EQ(c.section < 0 ? SettingValue(setting, *named, {}, error)
+                              : RecordFieldValue(section, c.field, *named, {}, error),
+                c.stored)
+          << error;
     }
   }
 }
@@ -370,24 +348,20 @@ TEST(SignerSubject, IsFoundBySubjectKeyIdentifierToo) {
 TEST(SignerSubject, Utf8NamesReplaceEveryByteThatStartsNoCharacter) {
   const std::string bad = "\xEF\xBF\xBD";  // U+FFFD
   struct TCase {
-    const char* what;
     std::string bytes, text;
   } cases[] = {
-      {"two, three and four bytes", "\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80", "\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80"},
-      {"the highest character", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"},
-      {"lead bytes F5 to FF", "A\xF5\x80\x80" "B\xF8\x88\x80\x80\x80\xFF", "A" + bad + bad + bad + "B" + bad + bad + bad + bad + bad + bad},
-      {"a lone continuation byte", "\x80x", bad + "x"},
-      {"C0 and C1, overlong", "\xC0\xAF\xC1\xBF", bad + bad + bad + bad},
-      {"overlong three and four bytes", "\xE0\x9F\xBF\xF0\x8F\xBF\xBF", std::string() + bad + bad + bad + bad + bad + bad + bad},
-      {"a UTF-16 surrogate", "\xED\xA0\x80", bad + bad + bad},
-      {"above U+10FFFF", "\xF4\x90\x80\x80", bad + bad + bad + bad},
-      {"cut short by the end", "x\xE2\x82", "x" + bad + bad},
-      {"cut short by an ASCII byte", "\xE2\x82" "A", bad + bad + "A"},
+      {"\xC3\x84\xE2\x82\xAC\xF4\x8F\xBF\xBF", "\xC3\x84\xE2\x82\xAC\xF4\x8F\xBF\xBF"},  // sound, up to U+10FFFF
+      {"A\xF5\x80\x80" "B\xFF", "A" + bad + bad + bad + "B" + bad},                      // lead bytes F5 to FF
+      {"\x80\xC0\xAF", bad + bad + bad},                  // a lone continuation byte, an overlong pair
+      {"\xF0\x8F\xBF\xBF", bad + bad + bad + bad},        // an overlong four
+      {"\xED\xA0\x80", bad + bad + bad},                  // a UTF-16 surrogate
+      {"\xF4\x90\x80\x80", bad + bad + bad + bad},        // above U+10FFFF
+      {"\xE2\x82" "A\xE2\x82", bad + bad + "A" + bad + bad},  // cut short by ASCII and by the end
   };
   for (const TCase& c : cases) {
     const TBytes der = SignedData(c.bytes);
     std::string commonName, organisation;
-    ASSERT_TRUE(ReadSignerSubject(der.data(), der.size(), commonName, organisation)) << c.what;
-    EXPECT_EQ(organisation, c.text) << c.what;
+    ASSERT_TRUE(ReadSignerSubject(der.data(), der.size(), commonName, organisation)) << c.text;
+    EXPECT_EQ(organisation, c.text);
   }
 }
