@@ -90,6 +90,23 @@ bool ShouldWrite(const TFileRecord& record) {
   return ShouldWriteFile(record.rule, target, archivedValid, archived);
 }
 
+// A file that cannot be replaced because a running program holds it: the
+// person may close that program and retry, go on without the file (counted
+// as a failure), or stop and undo the installation. Unattended, it is passed
+// over. The script's messages have no wording for it: the program's own English.
+TInUseAnswer AskAboutFileInUse(const std::string& path, DWORD error) {
+  if (RunFlags().quiet) return TInUseAnswer::Ignore;
+  const std::string text = "The file\r\n\r\n" + path +
+                           "\r\n\r\ncannot be replaced: a program is using it (Windows error " + std::to_string(error) +
+                           ").\r\n\r\nClose that program and click Retry, click Ignore to go on without this "
+                           "file, or Abort to stop the installation and undo it.";
+  switch (MessageBoxA(ProgressDialogOwner(), text.c_str(), "File in use", MB_ABORTRETRYIGNORE | MB_ICONWARNING)) {
+    case IDRETRY: return TInUseAnswer::Retry;
+    case IDABORT: return TInUseAnswer::Cancel;
+    default: return TInUseAnswer::Ignore;
+  }
+}
+
 void BeginWriting(const TFileRecord& record) {
   MakeFoldersFor(record.path);
   SetStatusText(MessageText(35) + FileNamePart(record.path));
@@ -102,9 +119,13 @@ void BeginWriting(const TFileRecord& record) {
 // still gets the record's attributes and its place in the list: it is the
 // product's file. One that did not fit gets neither. Both are failures.
 bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer) {
-  const TWriteOutcome outcome =
-      WriteItemToFile(record.path, source, record.time, DWORD(record.attributes), buffer, JournalOpen());
+  const TWriteOutcome outcome = WriteItemToFile(record.path, source, record.time, DWORD(record.attributes), buffer,
+                                                JournalOpen(), [&record](DWORD error) { return AskAboutFileInUse(record.path, error); });
   if (outcome.result == TWriteResult::Damaged) return false;
+  if (outcome.cancelled) {
+    LogLine("installation stopped at a file in use: " + record.path);
+    RequestStop();  // honoured at the record boundary, where the installation is undone
+  }
   if (outcome.created) JournalCreatedFile(record.path);
   if (!outcome.keptAside.empty()) JournalReplacedFile(record.path, outcome.keptAside);
   const bool written = outcome.result == TWriteResult::Written;

@@ -109,7 +109,7 @@ DWORD PutInPlace(const std::string& from, const std::string& target, bool keepOl
 }  // namespace
 
 TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint64_t fileTime, DWORD attributes,
-                              std::vector<uint8_t>& buffer, bool keepOld) {
+                              std::vector<uint8_t>& buffer, bool keepOld, const TInUseQuestion& inUse) {
   TDestination destination = OpenDestination(path, attributes);
   TWriteOutcome outcome;
   int32_t remaining = 0;
@@ -150,7 +150,16 @@ TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint
     outcome.created = true;
     return outcome;
   }
-  outcome.error = PutInPlace(destination.path, path, keepOld, outcome.keptAside);
+  for (;;) {
+    outcome.error = PutInPlace(destination.path, path, keepOld, outcome.keptAside);
+    const bool inUseError = outcome.error == ERROR_SHARING_VIOLATION || outcome.error == ERROR_ACCESS_DENIED ||
+                            outcome.error == ERROR_LOCK_VIOLATION;
+    if (outcome.error == ERROR_SUCCESS || !inUseError || !inUse) break;
+    const TInUseAnswer answer = inUse(outcome.error);
+    if (answer == TInUseAnswer::Retry) continue;
+    outcome.cancelled = answer == TInUseAnswer::Cancel;
+    break;
+  }
   if (outcome.error != ERROR_SUCCESS) {  // held open by a running program
     Discard(destination);
     outcome.result = TWriteResult::NotCreated;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,12 +18,18 @@ enum class TWriteResult {
   Damaged,      // the item could not be read whole; the new bytes are gone
 };
 
+// What to do when the whole new file cannot be put in place because the old
+// one is in use (the Windows error is given).
+enum class TInUseAnswer { Retry, Ignore, Cancel };
+using TInUseQuestion = std::function<TInUseAnswer(DWORD error)>;
+
 struct TWriteOutcome {
   TWriteResult result = TWriteResult::Written;
   DWORD error = ERROR_SUCCESS;  // the Windows error of NotCreated and WriteFailed
   int64_t size = 0;             // bytes written
   bool created = false;         // Written where no file was
   std::string keptAside;        // Written over a file kept aside under this name
+  bool cancelled = false;       // NotCreated because inUse answered Cancel
 };
 
 // Copies the item into a new file at path through buffer and sets its
@@ -34,9 +41,11 @@ struct TWriteOutcome {
 // no temporary file behind. However it ends, the item is read to its end
 // unless it is damaged, so the next item stays aligned. With keepOld, the
 // old file is not deleted but renamed beside it (outcome.keptAside), so that
-// the caller can put it back or delete it later.
+// the caller can put it back or delete it later. When the old file is in
+// use, inUse (if given) decides: try again, go on without the file, or stop.
 TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint64_t fileTime, DWORD attributes,
-                              std::vector<uint8_t>& buffer, bool keepOld = false);
+                              std::vector<uint8_t>& buffer, bool keepOld = false,
+                              const TInUseQuestion& inUse = nullptr);
 
 // Reads the next item and drops its bytes; false when it is damaged.
 bool DiscardItem(TByteSource& source, std::vector<uint8_t>& buffer);

@@ -13,6 +13,16 @@ TWin32Handle& LogFile() {
 
 int g_failures = 0;
 
+std::vector<std::string>& Failures() {
+  static std::vector<std::string> failures;
+  return failures;
+}
+
+std::string& LogPath() {
+  static std::string path;
+  return path;
+}
+
 std::string TimeStamp() {
   SYSTEMTIME t;
   GetLocalTime(&t);
@@ -29,6 +39,7 @@ void OpenRunLog(const std::string& path) {
   // run appends to the same log at the same time.
   LogFile() = TWin32Handle(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LogPath() = LogFile() ? path : std::string();
 }
 
 bool RunLogOpen() { return bool(LogFile()); }
@@ -42,6 +53,7 @@ void LogLine(const std::string& text) {
 
 void LogFailure(const std::string& what, DWORD error) {
   ++g_failures;
+  if (Failures().size() < kFailuresKept) Failures().push_back(what);
   std::string line = "FAILED " + what;
   if (error != 0) {
     line += ": Windows error " + std::to_string(error);
@@ -52,6 +64,10 @@ void LogFailure(const std::string& what, DWORD error) {
 }
 
 int FailureCount() { return g_failures; }
+
+const std::vector<std::string>& FirstFailures() { return Failures(); }
+
+const std::string& RunLogPath() { return LogPath(); }
 
 std::string SystemErrorText(DWORD error) {
   char buffer[512];

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Appends from now on to the file at path (created when missing).
 void OpenRunLog(const std::string& path);
@@ -16,6 +17,11 @@ void LogLine(const std::string& text);
 // its system text ("what" names the item: "file C:\...\a.dll").
 void LogFailure(const std::string& what, DWORD error);
 int FailureCount();
+// The first few items that failed, as LogFailure named them.
+constexpr size_t kFailuresKept = 3;
+const std::vector<std::string>& FirstFailures();
+// The "/LOG=" path of the run ("" without one).
+const std::string& RunLogPath();
 // The system's text for a Windows error number, one line, without the
 // trailing full stop and line break; "" when Windows has none.
 std::string SystemErrorText(DWORD error);

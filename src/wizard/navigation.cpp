@@ -25,6 +25,7 @@
 #include "toolkit/message_pump.h"
 #include "toolkit/panel.h"
 #include "toolkit/rich_viewer.h"
+#include "toolkit/run_log.h"
 #include "wizard/page_sequence.h"
 #include "wizard/progress_page.h"
 #include "wizard/startup_notice.h"
@@ -115,10 +116,30 @@ std::string SummaryText() {
   return ComposeSummary(s);
 }
 
+// Whether the file a header field names (a finish action's) is there.
+bool FieldFileExists(int field) {
+  const DWORD attributes = GetFileAttributesA(ExpandPathConstants(FieldText(field)).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The Finish page's text when items could not be installed: how many, the
+// first few, and the log that names them all. The script has no wording for
+// it, so it is the program's own English.
+std::string FailuresText() {
+  std::string text = std::to_string(FailureCount()) + " item(s) could not be installed:";
+  for (const std::string& item : FirstFailures()) text += "\r\n    " + item;
+  if (FailureCount() > int(FirstFailures().size()))
+    text += "\r\n    and " + std::to_string(FailureCount() - int(FirstFailures().size())) + " more";
+  text += RunLogPath().empty() ? "\r\nRun the setup with /LOG= for the full list."
+                               : "\r\nThe log " + RunLogPath() + " names them all.";
+  return text;
+}
+
 void SetUpFinishPage() {
   TWizardControls& c = C();
-  Show(c.launchBox, FieldFlag(39));
-  Show(c.readmeBox, FieldFlag(79));
+  // An action whose file was not installed is not offered.
+  Show(c.launchBox, FieldFlag(39) && FieldFileExists(43));
+  Show(c.readmeBox, FieldFlag(79) && FieldFileExists(47));
   Show(c.websiteBox, FieldFlag(36));
   const bool restart = FieldFlag(52);
   if (restart) {
@@ -129,8 +150,10 @@ void SetUpFinishPage() {
   }
   SetText(c.welcomeText, restart ? 79 : 7);
   SetText(c.welcomeTitle, 6);
+  const bool failed = FailureCount() > 0;
+  if (failed) SetWindowTextA(c.welcomeText, FailuresText().c_str());
   RECT text = RectInParent(c.welcomeText);
-  SetWindowPos(c.welcomeText, nullptr, 0, 0, text.right - text.left, 65, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(c.welcomeText, nullptr, 0, 0, text.right - text.left, failed ? 130 : 65, SWP_NOMOVE | SWP_NOZORDER);
   CompactFinishBoxes(c);
   EnableWindow(c.next, TRUE);
   SetFocus(c.next);
@@ -145,8 +168,8 @@ void SetUpFinishPage() {
   ShowWindow(c.window, SW_HIDE);
   ShowWindow(ApplicationWindow(), SW_HIDE);
   TFinishChoices choices;
-  choices.launch = IsChecked(c.launchBox);
-  choices.readme = IsChecked(c.readmeBox);
+  choices.launch = IsChecked(c.launchBox) && IsShown(c.launchBox);
+  choices.readme = IsChecked(c.readmeBox) && IsShown(c.readmeBox);
   choices.website = IsChecked(c.websiteBox);
   choices.restartNow = IsChecked(c.restartNow);
   RunFinishActions(choices);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <set>
 
 #include "extraction_support.h"
@@ -75,7 +76,7 @@ TSetupImage ImageWithCommands(const TProduct& product, int disks = 1, uint32_t p
 }
 
 class Faults : public ::testing::Test {
-protected:
+public:
   void SetUp() override { Clean(); }
   void TearDown() override { Clean(); }
 
@@ -258,4 +259,190 @@ TEST_F(Faults, AQuitWhileACommandIsWaitedForEndsAfterThatCommandWithExitCode1) {
   EXPECT_EQ(probes.find("start last"), std::string::npos) << "the next command ran: " << probes;
   EXPECT_NE(Text(LogPath()).find("installation stopped on request"), std::string::npos);
   EXPECT_FALSE(FileExists(TemporaryFolder()));
+}
+
+namespace {
+
+// Everything below a folder: each path with its size, last-write time,
+// attributes and bytes (hashed), so that two snapshots compare whole trees.
+std::map<std::string, std::string> TreeSnapshot(const std::string& folder) {
+  std::map<std::string, std::string> tree;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return tree;
+  do {
+    const std::string name = found.cFileName, path = folder + "\\" + name;
+    if (name == "." || name == "..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      tree[path + "\\"] = "folder";
+      for (const auto& entry : TreeSnapshot(path)) tree.insert(entry);
+      continue;
+    }
+    uint64_t hash = 1469598103934665603ull;
+    for (uint8_t byte : ReadWholeFile(path)) hash = (hash ^ byte) * 1099511628211ull;
+    tree[path] = std::to_string(found.nFileSizeLow) + " bytes, written " +
+                 std::to_string(found.ftLastWriteTime.dwLowDateTime) + "/" +
+                 std::to_string(found.ftLastWriteTime.dwHighDateTime) + ", attributes " +
+                 std::to_string(found.dwFileAttributes) + ", hash " + std::to_string(hash);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return tree;
+}
+
+// The values of the test's registry key, each with its type and bytes.
+std::map<std::string, std::string> KeySnapshot() {
+  std::map<std::string, std::string> values;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return {{"", "no key"}};
+  char name[256];
+  BYTE data[1024];
+  for (DWORD i = 0;; ++i) {
+    DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+    if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+    values[name] = std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), dataSize);
+  }
+  RegCloseKey(key);
+  return values;
+}
+
+struct TMachineSnapshot {
+  std::map<std::string, std::string> product, registry;
+};
+
+TMachineSnapshot MachineSnapshot() { return {TreeSnapshot(kProductFolder), KeySnapshot()}; }
+
+void ExpectSameMachine(const TMachineSnapshot& before, const TMachineSnapshot& after) {
+  EXPECT_EQ(before.product, after.product) << "the product folder";
+  EXPECT_EQ(before.registry, after.registry) << "the registry key";
+}
+
+}  // namespace
+
+// An installation that cannot complete puts the machine back as it was,
+// byte for byte: an older file it replaced and a registry value it wrote
+// over come back, and every new file, folder and value goes.
+TEST_F(Faults, AnInstallationThatEndsEarlyIsUndoneToTheLastByte) {
+  struct TCase {
+    const char* what;
+    int exitCode;
+    std::function<void(Faults&, TProduct&)> run;
+  } cases[] = {
+      {"a quit while the last command is waited for, after the registry value was written", 1,
+       [](Faults& f, TProduct& product) {
+         auto process = f.Start(ImageWithCommands(product, 1, 3000), "/S /P=C:\\Product");
+         for (int i = 0; i < 600 && Text(f.ProbeLog()).find("start after") == std::string::npos; ++i) Sleep(50);
+         ASSERT_TRUE(RegistryValueExists());
+         ASSERT_EQ(Text(std::string(kProductFolder) + "\\second.bin").size(), 30000u) << "replaced by now";
+         for (HWND window : ui::TopLevelWindows(process->Id(), false))
+           if (ui::ClassName(window) == "VelmoraSetupWizard") PostMessageA(window, WM_CLOSE, 0, 0);
+         EXPECT_EQ(process->WaitForExit(60000), 1);
+       }},
+      {"a quit confirmed on the Progress page while the files are written", 1,
+       [](Faults& f, TProduct& product) {
+         for (uint32_t i = 0; i < 6; ++i)
+           AddFile(product, "@$&%04\\large" + std::to_string(i) + ".bin", MixedBytes(6 << 20, 20 + i));
+         auto process = f.Start(ImageWithCommands(product), "/P=C:\\Product");
+         HWND wizard = ui::WaitForWindow(process->Id(), [](HWND w) { return ui::ClassName(w) == "VelmoraSetupWizard"; });
+         ASSERT_TRUE(wizard);
+         for (int i = 0; i < 2000 && !FileExists(std::string(kProductFolder) + "\\large1.bin"); ++i) Sleep(5);
+         ASSERT_TRUE(FileExists(std::string(kProductFolder) + "\\large1.bin")) << "the files are being written";
+         ui::Close(wizard);
+         HWND question = ui::WaitForDialog(process->Id());
+         ASSERT_TRUE(question) << "the installation ended before the close request";
+         ui::Click(GetDlgItem(question, IDYES));
+         EXPECT_EQ(process->WaitForExit(60000), 1);
+       }},
+      {"damage in the third disk file, found after the first two were written", 3,
+       [](Faults& f, TProduct& product) {
+         TSetupImage image = ImageWithCommands(product, 3);
+         ASSERT_EQ(image.disks.size(), 2u);
+         image.disks[1][image.disks[1].size() - 2] ^= 1;
+         EXPECT_EQ(f.RunQuietly(image), 3);
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Clean();
+    CreateDirectoryA(kProductFolder, nullptr);
+    WriteWholeFile(std::string(kProductFolder) + "\\second.bin", kOldBytes);
+    SetFileAttributesA((std::string(kProductFolder) + "\\second.bin").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "Installed", 0, REG_BINARY, reinterpret_cast<const BYTE*>("\x01\x02"), 2);
+    RegCloseKey(key);
+    const TMachineSnapshot before = MachineSnapshot();
+
+    TProduct product = ThreeFiles(false);
+    AddFile(product, "@$&%04\\sub\\deeper\\fourth.txt", MixedBytes(4000, 7));
+    c.run(*this, product);
+    ExpectSameMachine(before, MachineSnapshot());
+    const std::string log = Text(LogPath());
+    EXPECT_NE(log.find("undoing the installation's"), std::string::npos) << log;
+    EXPECT_EQ(log.find("could not undo"), std::string::npos) << log;
+    EXPECT_NE(log.find("not undone (a program the setup ran)"), std::string::npos) << "the log names the commands";
+    EXPECT_FALSE(FileExists(TemporaryFolder()));
+  }
+}
+
+// A file held open by a running program, in the wizard: the box names it;
+// Retry after the holder lets go installs it, Ignore goes on and the Finish
+// page names the file, Abort undoes the installation.
+TEST_F(Faults, AFileInUseAsksRetryIgnoreOrAbortAndTheFinishPageTellsTheTruth) {
+  TProduct product = ThreeFiles(false);
+  AddFile(product, "@$&%04\\locked.dll", MixedBytes(20000, 4));
+  TArchiveInput input = ExtractionInput(product);
+  TScriptBuilder script = ExtractionScript(product);
+  script.SetField(116, "1");  // the Finish page, with no action and no restart
+  for (int flag : {39, 79, 36, 52}) script.SetField(flag, "0");
+  input.script = script.Serialize();
+  const TSetupImage image = BuildSetupImage(input);
+  const std::string locked = std::string(kProductFolder) + "\\locked.dll";
+
+  for (int answer : {IDRETRY, IDIGNORE, IDABORT}) {
+    SCOPED_TRACE(answer);
+    Clean();
+    CreateDirectoryA(kProductFolder, nullptr);
+    WriteWholeFile(locked, kOldBytes);
+    const TMachineSnapshot before = MachineSnapshot();
+    HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    auto process = Start(image, "/P=C:\\Product");
+    HWND box = ui::WaitForDialog(process->Id(), 60000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(ui::Text(box), "File in use");
+    EXPECT_NE(ui::MessageBoxText(box).find(locked), std::string::npos) << ui::MessageBoxText(box);
+    if (answer == IDRETRY) {
+      CloseHandle(holder);  // the program was closed
+      holder = nullptr;
+    }
+    ui::Click(GetDlgItem(box, answer));
+    if (answer == IDABORT) {
+      EXPECT_EQ(process->WaitForExit(60000), 1);
+      if (holder) CloseHandle(holder);
+      ExpectSameMachine(before, MachineSnapshot());
+      continue;
+    }
+    HWND wizard = ui::WaitForWindow(process->Id(), [](HWND w) {
+      return ui::ClassName(w) == "VelmoraSetupWizard" && ui::IsEnabled(GetDlgItem(w, 11)) && ui::IsVisible(w);
+    }, 60000);
+    ASSERT_TRUE(wizard) << "the Finish page";
+    std::string finishText;
+    for (HWND control : ui::Children(wizard))
+      if (ui::IsVisible(control) && ui::ClassName(control) == "Static") finishText += ui::Text(control) + "\n";
+    if (answer == IDIGNORE) {
+      EXPECT_NE(finishText.find("1 item(s) could not be installed:"), std::string::npos) << finishText;
+      EXPECT_NE(finishText.find("file " + locked), std::string::npos) << finishText;
+      EXPECT_NE(finishText.find("The log " + LogPath() + " names them all."), std::string::npos) << finishText;
+    } else {
+      EXPECT_EQ(finishText.find("could not be installed"), std::string::npos) << finishText;
+    }
+    ui::Click(GetDlgItem(wizard, 11));
+    EXPECT_EQ(process->WaitForExit(60000), answer == IDRETRY ? 0 : 4);
+    if (holder) CloseHandle(holder);
+    if (answer == IDRETRY) ExpectInstalled(product.files[3], locked);
+    else EXPECT_TRUE(ReadWholeFile(locked) == kOldBytes);
+    EXPECT_EQ(FolderEntries(kProductFolder), (std::set<std::string>{"first.txt", "second.bin", "last.txt", "locked.dll"}))
+        << "a kept-aside or temporary file was left";
+  }
 }
