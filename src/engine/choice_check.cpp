@@ -53,7 +53,9 @@ size_t LongestLinkInGroup() {
 }  // namespace
 
 std::string FolderChoiceProblem(const std::string& folder) {
-  return FolderProblem(folder, LongestTailBelowInstall());
+  // A script that puts nothing in the folder never uses it.
+  const size_t tail = LongestTailBelowInstall();
+  return tail == 0 ? std::string() : FolderProblem(folder, tail);
 }
 
 std::string GroupChoiceProblem(const std::string& group) {

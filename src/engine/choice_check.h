@@ -6,7 +6,8 @@
 #include "engine/installation.h"
 
 // "" when the installation folder can take every path the script puts under
-// {install}; otherwise the reason (see FolderProblem).
+// {install} (or the script puts nothing there); otherwise the reason (see
+// FolderProblem).
 std::string FolderChoiceProblem(const std::string& folder);
 
 // "" when the program group can take every shortcut the script puts in it

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "toolkit/folders.h"
 #include "toolkit/path_parts.h"
 #include "toolkit/read_item.h"
 #include "toolkit/win32_handle.h"
@@ -89,20 +90,14 @@ DWORD PutInPlace(const std::string& from, const std::string& target, bool keepOl
   if (!keepOld)
     return MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) ? DWORD(ERROR_SUCCESS)
                                                                                  : GetLastError();
-  std::vector<char> name(MAX_PATH + 16);
-  const std::string folder = FolderPart(target);
-  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "old", 0, name.data())) return GetLastError();
-  if (!MoveFileExA(target.c_str(), name.data(), MOVEFILE_REPLACE_EXISTING)) {
-    const DWORD error = GetLastError();
-    DeleteFileA(name.data());
-    return error;
-  }
+  std::string old;
+  if (const DWORD error = RenameAside(target, old)) return error;
   if (!MoveFileExA(from.c_str(), target.c_str(), 0)) {
     const DWORD error = GetLastError();
-    MoveFileExA(name.data(), target.c_str(), 0);
+    MoveFileExA(old.c_str(), target.c_str(), 0);
     return error;
   }
-  aside = name.data();
+  aside = old;
   return ERROR_SUCCESS;
 }
 

@@ -6,7 +6,6 @@
 #include "startup/setup_end.h"
 #include "toolkit/component_library.h"
 #include "toolkit/folders.h"
-#include "toolkit/path_parts.h"
 #include "toolkit/run_log.h"
 
 namespace {
@@ -114,16 +113,10 @@ DWORD JournalNewFile(const std::string& path) {
     return ERROR_SUCCESS;
   }
   if (!Journal().open || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_SUCCESS;
-  std::vector<char> aside(MAX_PATH + 16);
-  const std::string folder = FolderPart(path);
-  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "old", 0, aside.data())) return GetLastError();
-  if (!MoveFileExA(path.c_str(), aside.data(), MOVEFILE_REPLACE_EXISTING)) {
-    const DWORD error = GetLastError();
-    DeleteFileA(aside.data());
-    return error;
-  }
-  JournalReplacedFile(path, aside.data());
-  return ERROR_SUCCESS;
+  std::string aside;
+  const DWORD error = RenameAside(path, aside);
+  if (error == ERROR_SUCCESS) JournalReplacedFile(path, aside);
+  return error;
 }
 
 void JournalRegistryValue(HKEY root, const std::string& keyPath, const std::string& name,

@@ -10,6 +10,7 @@
 #include "lang/folders.h"
 #include "lang/messages.h"
 #include "lang/path_constants.h"
+#include "startup/corrupted_setup.h"
 #include "startup/resource_dispatch.h"
 #include "toolkit/folders.h"
 #include "toolkit/win32_handle.h"
@@ -52,6 +53,17 @@ DWORD WriteLog(const std::string& logPath, const std::string& text) {
   return ERROR_SUCCESS;
 }
 
+// Without its uninstaller or its log the product could never be removed, and
+// its installed-programs entry would name what is not there: the whole
+// installation is undone instead.
+void RequireWritten(const std::string& what, const std::string& path, DWORD error) {
+  ReportItem(what + " " + path, error);
+  if (error != ERROR_SUCCESS)
+    UnremovableInstallationError("The " + what + " " + path + " could not be written (Windows error " +
+                                 std::to_string(error) + "), so the product could not be removed again. "
+                                 "The installation has been undone.");
+}
+
 }  // namespace
 
 void WriteUninstallInfo() {
@@ -61,7 +73,7 @@ void WriteUninstallInfo() {
   MakeFoldersFor(logPath);
   // A script that names no file asks for none: nothing to fail at.
   if (FieldFlag(49) && !uninstaller.empty())
-    ReportItem("uninstaller trailer " + uninstaller, AppendTrailer(uninstaller, logPath));
+    RequireWritten("uninstaller", uninstaller, AppendTrailer(uninstaller, logPath));
 
   TUninstallLogInput input;
   input.files.swap(UninstallFileList());  // the list is released here
@@ -70,5 +82,5 @@ void WriteUninstallInfo() {
   input.expand = ExpandPathConstants;
   input.message = [](int m) { return MessageText(m); };
   const DWORD kept = JournalNewFile(logPath);
-  ReportItem("uninstall log " + logPath, kept != ERROR_SUCCESS ? kept : WriteLog(logPath, ComposeUninstallLog(input)));
+  RequireWritten("uninstall log", logPath, kept != ERROR_SUCCESS ? kept : WriteLog(logPath, ComposeUninstallLog(input)));
 }

@@ -23,3 +23,5 @@ void CorruptedSetupError() { FatalError(kCorruptedSetupText, kExitCorrupted); }
 void CannotRunError(const char* text) { FatalError(text, kExitCannotRun); }
 
 void UnusableChoiceError(const std::string& text) { FatalError(text, kExitUnusableChoice); }
+
+void UnremovableInstallationError(const std::string& text) { FatalError(text, kExitUndone); }

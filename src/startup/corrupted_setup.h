@@ -17,3 +17,7 @@ constexpr char kInternalErrorText[] = "The setup stopped because of an internal 
 // The same for an installation folder or program group that cannot be used
 // (text names it and why), with kExitUnusableChoice.
 [[noreturn]] void UnusableChoiceError(const std::string& text);
+// The same for an installation that would leave a product nothing can
+// remove (its uninstaller or uninstall log not written), with kExitUndone:
+// what it changed is undone on the way out.
+[[noreturn]] void UnremovableInstallationError(const std::string& text);

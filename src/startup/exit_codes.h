@@ -10,4 +10,5 @@ enum TExitCode : int {
   kExitDiskMissing = 5,    // unattended: a disk file was missing and nobody could be asked
   kExitCannotRun = 6,      // no usable temporary folder, or not enough memory
   kExitUnusableChoice = 7, // the chosen installation folder or program group cannot be used
+  kExitUndone = 8,         // the uninstaller or its log could not be written: the installation was undone
 };

@@ -25,3 +25,16 @@ void CreateFoldersFor(const std::string& path, std::vector<std::string>* created
   const std::string folder = FolderPart(path);
   if (!folder.empty()) CreateFolderPath(folder, created);
 }
+
+DWORD RenameAside(const std::string& path, std::string& aside) {
+  std::vector<char> name(MAX_PATH + 16);
+  const std::string folder = FolderPart(path);
+  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "old", 0, name.data())) return GetLastError();
+  if (!MoveFileExA(path.c_str(), name.data(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = GetLastError();
+    DeleteFileA(name.data());  // GetTempFileNameA made it
+    return error;
+  }
+  aside = name.data();
+  return ERROR_SUCCESS;
+}

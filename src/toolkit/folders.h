@@ -12,3 +12,7 @@ DWORD CreateFolderPath(const std::string& path, std::vector<std::string>* create
 // Creates every missing folder of the path's folder part (up to its last
 // ":", "\" or "/").
 void CreateFoldersFor(const std::string& path, std::vector<std::string>* created = nullptr);
+// Renames the file at path to a free name in its own folder ("old....tmp"),
+// returned in aside. 0, or the Windows error (the file held open); a failed
+// rename changes nothing.
+DWORD RenameAside(const std::string& path, std::string& aside);

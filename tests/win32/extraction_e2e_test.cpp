@@ -191,8 +191,13 @@ TEST_F(Extraction, ExistingFilesFollowTheirRuleAndAKeptFilesDataIsStillConsumed)
     AddFile(product, "@$&%04\\absent.bin", MixedBytes(70000, 43));
 
     const std::string folder = SetupFolder(solid ? "rules-solid" : "rules-per-file");
-    EXPECT_EQ(RunSilently(WriteImage(folder, ImageOnDisks(product, solid ? 1 : 3))), 4)
-        << "the folder in the way and the held file are items that failed";
+    auto process = StartSilently(WriteImage(folder, ImageOnDisks(product, solid ? 1 : 3)));
+    // /S asks about the held file; Ignore goes on without it.
+    HWND box = ui::WaitForDialog(process->Id(), 60000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(ui::Text(box), "File in use");
+    ui::Click(GetDlgItem(box, IDIGNORE));
+    EXPECT_EQ(process->WaitForExit(180000), 4) << "the folder in the way and the held file are items that failed";
     CloseHandle(holder);
     for (size_t i = 0; i < std::size(kCases); ++i) {
       const TProductFile& file = product.files[i];

@@ -359,11 +359,27 @@ TEST_F(Faults, AnInstallationThatEndsEarlyIsUndoneToTheLastByte) {
          image.disks[1][image.disks[1].size() - 2] ^= 1;
          EXPECT_EQ(f.RunQuietly(image), 3);
        }},
+      {"an uninstall log that cannot be written (a folder stands in its place)", 8,
+       [](Faults& f, TProduct& product) {
+         product.uninstallInformation = true;
+         TArchiveInput input = ExtractionInput(product);
+         TScriptBuilder script = ExtractionScript(product);
+         script.AddRecord(kSectionRegistry, {"1", kRegistryKey, "Installed", "yes", "0", "1"});
+         script.AddRecord(kSectionCommands, {"", ExecutableFolder() + "command_probe.exe", "before", "0", "0", "1"});
+         script.SetField(40, "1");
+         script.SetField(49, "0");
+         script.SetField(92, "@$&%04\\Uninstall.ini");
+         input.script = script.Serialize();
+         EXPECT_EQ(f.RunQuietly(BuildSetupImage(input)), 8);
+         EXPECT_NE(Text(f.LogPath()).find("ERROR The uninstall log C:\\Product\\Uninstall.ini could not be written"),
+                   std::string::npos);
+       }},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.what);
     Clean();
     CreateDirectoryA(kProductFolder, nullptr);
+    CreateDirectoryA((std::string(kProductFolder) + "\\Uninstall.ini").c_str(), nullptr);
     WriteWholeFile(std::string(kProductFolder) + "\\second.bin", kOldBytes);
     SetFileAttributesA((std::string(kProductFolder) + "\\second.bin").c_str(), FILE_ATTRIBUTE_HIDDEN);
     HKEY key = nullptr;
@@ -411,6 +427,10 @@ TEST_F(Faults, AFileInUseAsksRetryIgnoreOrAbortAndTheFinishPageTellsTheTruth) {
     HWND box = ui::WaitForDialog(process->Id(), 60000);
     ASSERT_TRUE(box);
     EXPECT_EQ(ui::Text(box), "File in use");
+    // VELMORA_SHOTS=folder: screenshots of the box and of the Finish page for the README.
+    char shots[MAX_PATH] = {};
+    GetEnvironmentVariableA("VELMORA_SHOTS", shots, sizeof shots);
+    if (shots[0] && answer == IDIGNORE) ui::SaveScreenshot(box, std::string(shots) + "\\file-in-use.bmp");
     EXPECT_NE(ui::MessageBoxText(box).find(locked), std::string::npos) << ui::MessageBoxText(box);
     if (answer == IDRETRY) {
       CloseHandle(holder);  // the program was closed
@@ -431,6 +451,7 @@ TEST_F(Faults, AFileInUseAsksRetryIgnoreOrAbortAndTheFinishPageTellsTheTruth) {
     for (HWND control : ui::Children(wizard))
       if (ui::IsVisible(control) && ui::ClassName(control) == "Static") finishText += ui::Text(control) + "\n";
     if (answer == IDIGNORE) {
+      if (shots[0]) ui::SaveScreenshot(wizard, std::string(shots) + "\\finish-with-failures.bmp");
       EXPECT_NE(finishText.find("1 item(s) could not be installed:"), std::string::npos) << finishText;
       EXPECT_NE(finishText.find("file " + locked), std::string::npos) << finishText;
       EXPECT_NE(finishText.find("The log " + LogPath() + " names them all."), std::string::npos) << finishText;
