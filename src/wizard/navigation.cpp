@@ -150,11 +150,16 @@ void SetUpFinishPage() {
   }
   SetText(c.welcomeText, restart ? 79 : 7);
   SetText(c.welcomeTitle, 6);
+  // With failures their account takes the place of the success text (a
+  // restart question follows it), and the boxes move down below it.
   const bool failed = FailureCount() > 0;
-  if (failed) SetWindowTextA(c.welcomeText, FailuresText().c_str());
+  if (failed)
+    SetWindowTextA(c.welcomeText,
+                   (FailuresText() + (restart ? "\r\n\r\n" + WindowText(c.welcomeText) : std::string())).c_str());
+  const int height = failed ? 160 : 65;
   RECT text = RectInParent(c.welcomeText);
-  SetWindowPos(c.welcomeText, nullptr, 0, 0, text.right - text.left, failed ? 130 : 65, SWP_NOMOVE | SWP_NOZORDER);
-  CompactFinishBoxes(c);
+  SetWindowPos(c.welcomeText, nullptr, 0, 0, text.right - text.left, height, SWP_NOMOVE | SWP_NOZORDER);
+  CompactFinishBoxes(c, failed ? int(text.top) + height + 8 : 152);
   EnableWindow(c.next, TRUE);
   SetFocus(c.next);
   EnableWindow(c.cancel, FALSE);

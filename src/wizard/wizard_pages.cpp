@@ -127,11 +127,13 @@ void CreatePages(TWizardControls& c) {
   CreateProgressPage(c);
 }
 
-void CompactFinishBoxes(TWizardControls& c) {
+void CompactFinishBoxes(TWizardControls& c, int top) {
   const bool launch = IsShown(c.launchBox), readme = IsShown(c.readmeBox);
-  MoveTo(c.launchBox, 176, 152);
-  MoveTo(c.readmeBox, 176, launch ? 176 : 152);
-  MoveTo(c.websiteBox, 176, launch && readme ? 198 : (launch || readme ? 176 : 152));
+  MoveTo(c.launchBox, 176, top);
+  MoveTo(c.readmeBox, 176, launch ? top + 24 : top);
+  MoveTo(c.websiteBox, 176, launch && readme ? top + 46 : (launch || readme ? top + 24 : top));
+  MoveTo(c.restartNow, 176, top);
+  MoveTo(c.restartLater, 176, top + 24);
 }
 
 void CompactShortcutBoxes(TWizardControls& c) {

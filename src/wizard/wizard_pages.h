@@ -6,7 +6,8 @@
 void CreatePages(TWizardControls& c);
 // The Finish page's boxes stand in rows without gaps; the Shortcuts page's
 // boxes likewise.
-void CompactFinishBoxes(TWizardControls& c);
+// The Finish page's check boxes (or restart buttons) close up from top.
+void CompactFinishBoxes(TWizardControls& c, int top);
 void CompactShortcutBoxes(TWizardControls& c);
 // Fills the group list with the sub-folders of the Start Menu programs folder.
 void FillGroupList(HWND list);

@@ -409,8 +409,15 @@ TEST_F(Faults, AFileInUseAsksRetryIgnoreOrAbortAndTheFinishPageTellsTheTruth) {
   AddFile(product, "@$&%04\\locked.dll", MixedBytes(20000, 4));
   TArchiveInput input = ExtractionInput(product);
   TScriptBuilder script = ExtractionScript(product);
-  script.SetField(116, "1");  // the Finish page, with no action and no restart
-  for (int flag : {39, 79, 36, 52}) script.SetField(flag, "0");
+  script.SetField(116, "1");  // the Finish page, with no restart
+  for (int flag : {36, 52}) script.SetField(flag, "0");
+  // Two actions, both unticked: the program was never installed, the read-me was.
+  script.SetField(39, "1");
+  script.SetField(43, "@$&%04\\missing.exe");
+  script.SetField(44, "0");
+  script.SetField(79, "1");
+  script.SetField(47, "@$&%04\\first.txt");
+  script.SetField(46, "0");
   input.script = script.Serialize();
   const TSetupImage image = BuildSetupImage(input);
   const std::string locked = std::string(kProductFolder) + "\\locked.dll";
@@ -450,13 +457,25 @@ TEST_F(Faults, AFileInUseAsksRetryIgnoreOrAbortAndTheFinishPageTellsTheTruth) {
     std::string finishText;
     for (HWND control : ui::Children(wizard))
       if (ui::IsVisible(control) && ui::ClassName(control) == "Static") finishText += ui::Text(control) + "\n";
+    HWND launch = ui::FindChild(wizard, "Button", "M20"), readme = ui::FindChild(wizard, "Button", "M21");
+    ASSERT_TRUE(launch && readme);
+    EXPECT_FALSE(ui::IsVisible(launch)) << "no program to start: it was not installed";
+    EXPECT_TRUE(ui::IsVisible(readme)) << "the read-me was installed";
     if (answer == IDIGNORE) {
       if (shots[0]) ui::SaveScreenshot(wizard, std::string(shots) + "\\finish-with-failures.bmp");
+      HWND text = nullptr;
+      for (HWND control : ui::Children(wizard))
+        if (ui::ClassName(control) == "Static" && ui::Text(control).find("could not be installed") != std::string::npos)
+          text = control;
+      ASSERT_TRUE(text);
+      EXPECT_EQ(ui::Text(text).find("M7"), std::string::npos) << "the success text gives way";
+      EXPECT_GE(ui::Geometry(readme).top, ui::Geometry(text).bottom) << "the box sits below the account of failures";
       EXPECT_NE(finishText.find("1 item(s) could not be installed:"), std::string::npos) << finishText;
       EXPECT_NE(finishText.find("file " + locked), std::string::npos) << finishText;
       EXPECT_NE(finishText.find("The log " + LogPath() + " names them all."), std::string::npos) << finishText;
     } else {
       EXPECT_EQ(finishText.find("could not be installed"), std::string::npos) << finishText;
+      EXPECT_NE(finishText.find("M7"), std::string::npos) << "the success text: " << finishText;
     }
     ui::Click(GetDlgItem(wizard, 11));
     EXPECT_EQ(process->WaitForExit(60000), answer == IDRETRY ? 0 : 4);
