@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "mksetup/setup_inspection.h"
+#include "mksetup/setup_reading.h"
 #include "toolkit/stream.h"
 
 // Names a position of the stream a block is read from, for the messages.

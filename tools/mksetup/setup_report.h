@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "mksetup/setup_inspection.h"
+#include "mksetup/setup_reading.h"
 
 // The report for people: the header fields that are not empty, the first
 // message of each language. Values with a named form in a description

@@ -1,4 +1,4 @@
-#include "mksetup/setup_inspection.h"
+#include "mksetup/setup_reading.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,7 +12,7 @@
 #include "archive/script_text.h"
 #include "archive/setup_script.h"
 #include "mksetup/block_survey.h"
-#include "mksetup/file_data_inspection.h"
+#include "mksetup/file_data_reading.h"
 #include "mksetup/header_settings.h"
 #include "mksetup/record_kinds.h"
 #include "toolkit/file_stream.h"

@@ -1,4 +1,4 @@
-#include "mksetup/file_data_inspection.h"
+#include "mksetup/file_data_reading.h"
 
 #include <algorithm>
 #include <filesystem>
