@@ -515,7 +515,9 @@ TEST_F(Wizard, UnusableFoldersAndGroupsAreRefusedBeforeAnythingChanges) {
     auto process = ui::TProcess::Start(setup, "");
     HWND wizard = WaitForWizard(*process);
     ASSERT_TRUE(wizard);
-    if (c.group) ASSERT_TRUE(Next(wizard));  // the default folder is fine
+    if (c.group) {
+      ASSERT_TRUE(Next(wizard));  // the default folder is fine
+    }
     HWND edit = ui::FindChild(VisiblePanel(wizard), "Edit");
     ASSERT_TRUE(edit);
     const std::string title = HeaderTitle(wizard);
