@@ -116,9 +116,12 @@ std::string SummaryText() {
   return ComposeSummary(s);
 }
 
-// Whether the file a header field names (a finish action's) is there.
+// Whether the file a header field names (a finish action's) is there. A
+// bare name ("notepad.exe") is found by Windows' own search: taken as there.
 bool FieldFileExists(int field) {
-  const DWORD attributes = GetFileAttributesA(ExpandPathConstants(FieldText(field)).c_str());
+  const std::string path = ExpandPathConstants(FieldText(field));
+  if (path.find('\\') == std::string::npos) return true;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
