@@ -7,6 +7,7 @@
 #include "archive/setup_script.h"
 #include "lang/folders.h"
 #include "engine/installation.h"
+#include "engine/journal.h"
 #include "engine/progress.h"
 #include "mksetup/script_builder.h"
 #include "lang/path_constants.h"
@@ -105,4 +106,30 @@ TEST(InstallationSteps, DefaultChoicesAreWhatTheUntouchedPagesHold) {
     EXPECT_FALSE(choices.shortcuts.noShortcuts);
   }
   PathState().installationFolder = before;
+}
+
+// An undoing shows on the Progress page: its own status line, the bar running
+// back to empty, and each recorded change undone, newest first.
+TEST(InstallationSteps, AnUndoingRunsTheBarBackAndRemovesWhatWasMade) {
+  const std::string folder = "C:\\velmora-tests\\undo";
+  TRecordingSink sink;
+  TProgressBinding binding(sink);
+  SetProgressRange(10);
+  BeginJournal();
+  ASSERT_EQ(MakeFolderPath(folder + "\\a\\b"), DWORD(ERROR_SUCCESS));
+  for (int i = 0; i < 6; ++i) {
+    JournalNewFile(folder + "\\a\\b\\file" + std::to_string(i));
+    WriteWholeFile(folder + "\\a\\b\\file" + std::to_string(i), TBytes(10, 'x'));
+    StepProgress();
+  }
+  sink.positions.clear();
+  RollBack();
+
+  EXPECT_EQ(sink.texts.back(), "Undoing the changes...");
+  ASSERT_FALSE(sink.positions.empty());
+  EXPECT_TRUE(std::is_sorted(sink.positions.rbegin(), sink.positions.rend())) << "the bar only runs back";
+  EXPECT_EQ(sink.positions.front(), 5) << "from where it stood";
+  EXPECT_EQ(sink.positions.back(), 0) << "to empty";
+  EXPECT_FALSE(FileExists(folder)) << "the files and the three folders made are gone";
+  EXPECT_FALSE(JournalOpen());
 }
