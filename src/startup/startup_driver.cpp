@@ -42,7 +42,13 @@ void OpenSetupArchive(TMemoryStream& script) {
 void BeginUnattendedRecord(const std::vector<std::string>& arguments) {
   TRunFlags& flags = RunFlags();
   ApplyUnattendedSwitches(arguments, flags);
-  if (!flags.logPath.empty()) OpenRunLog(flags.logPath);
+  const DWORD error = flags.logPath.empty() ? DWORD(ERROR_SUCCESS) : OpenRunLog(flags.logPath);
+  // The run goes on without its log; a person is told once (none with /Q).
+  if (error != ERROR_SUCCESS && !flags.quiet) {
+    const std::string text = "The log file " + flags.logPath + " cannot be written (Windows error " +
+                             std::to_string(error) + "). The setup goes on without it.";
+    MessageBoxA(nullptr, text.c_str(), "Setup log", MB_OK | MB_ICONWARNING);
+  }
   LogLine(std::string("setup started: ") + GetCommandLineA());
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "toolkit/folders.h"
 #include "toolkit/win32_handle.h"
 
 namespace {
@@ -34,12 +35,15 @@ std::string TimeStamp() {
 
 }  // namespace
 
-void OpenRunLog(const std::string& path) {
+DWORD OpenRunLog(const std::string& path) {
+  CreateFoldersFor(path);
   // FILE_APPEND_DATA alone: every write lands at the end, even when another
   // run appends to the same log at the same time.
   LogFile() = TWin32Handle(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const DWORD error = LogFile() ? DWORD(ERROR_SUCCESS) : GetLastError();
   LogPath() = LogFile() ? path : std::string();
+  return error;
 }
 
 bool RunLogOpen() { return bool(LogFile()); }

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-// Appends from now on to the file at path (created when missing).
-void OpenRunLog(const std::string& path);
+// Appends from now on to the file at path (created when missing, with its
+// missing folders). 0, or the Windows error that keeps the log from being kept.
+DWORD OpenRunLog(const std::string& path);
 bool RunLogOpen();
 // One line, stamped with the local time.
 void LogLine(const std::string& text);

@@ -486,3 +486,36 @@ TEST_F(Faults, AFileInUseAsksRetryIgnoreOrAbortAndTheFinishPageTellsTheTruth) {
         << "a kept-aside or temporary file was left";
   }
 }
+
+// "/LOG=" in a folder that does not exist yet: the folders are made. A log
+// that still cannot be written (its drive does not exist) is named in one box
+// (none with /Q), and the run goes on without it.
+TEST_F(Faults, ALogsMissingFoldersAreMadeAndALogThatCannotBeIsNamedOnce) {
+  const std::string folder = std::string(kRoot) + "\\setup\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string setup = WriteSetup(folder, BuildSetupImage(ExtractionInput(ThreeFiles(false))).executable);
+  const std::string deep = std::string(kRoot) + "\\new\\deeper\\setup.log";
+  auto quiet = ui::TProcess::Start(setup, "/Q \"/LOG=" + deep + "\"");
+  EXPECT_EQ(quiet->WaitForExit(60000), 0);
+  EXPECT_NE(Text(deep).find("exit code 0"), std::string::npos) << "the log was not kept";
+
+  std::string drive = "Q:";
+  for (char letter = 'Q'; letter <= 'Z' && GetDriveTypeA((drive + "\\").c_str()) != DRIVE_NO_ROOT_DIR; ++letter)
+    drive[0] = letter;
+  const std::string impossible = drive + "\\logs\\setup.log";
+  RemoveTree(kProductFolder);
+  auto silent = ui::TProcess::Start(setup, "/S \"/LOG=" + impossible + "\"");
+  HWND box = ui::WaitForDialog(silent->Id());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(ui::Text(box), "Setup log");
+  EXPECT_NE(ui::MessageBoxText(box).find("The log file " + impossible + " cannot be written"), std::string::npos)
+      << ui::MessageBoxText(box);
+  ui::Click(GetDlgItem(box, IDOK));
+  EXPECT_EQ(silent->WaitForExit(60000), 0) << "the run goes on without its log";
+  EXPECT_TRUE(FileExists(std::string(kProductFolder) + "\\last.txt"));
+
+  RemoveTree(kProductFolder);
+  auto unattended = ui::TProcess::Start(setup, "/Q \"/LOG=" + impossible + "\"");
+  EXPECT_EQ(unattended->WaitForExit(60000), 0) << "no box waits with /Q";
+  EXPECT_TRUE(FileExists(std::string(kProductFolder) + "\\last.txt"));
+}
