@@ -35,6 +35,14 @@ std::set<std::string> FolderEntries(const std::string& folder) {
   return names;
 }
 
+// A drive letter with no drive behind it ("Q:" or a later one).
+std::string MissingDrive() {
+  std::string drive = "Q:";
+  for (char letter = 'Q'; letter <= 'Z' && GetDriveTypeA((drive + "\\").c_str()) != DRIVE_NO_ROOT_DIR; ++letter)
+    drive[0] = letter;
+  return drive;
+}
+
 bool RegistryValueExists() {
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
@@ -193,9 +201,7 @@ TEST_F(Faults, ItemsThatCannotBeMadeAreLoggedAndEndWithExitCode4KeepingTheOldFil
 
   // A drive that does not exist: the installation folder cannot be made, so
   // nothing is installed (not even the registry value or a command).
-  std::string drive = "Q:";
-  for (char letter = 'Q'; letter <= 'Z' && GetDriveTypeA((drive + "\\").c_str()) != DRIVE_NO_ROOT_DIR; ++letter)
-    drive[0] = letter;
+  const std::string drive = MissingDrive();
   DeleteFileA(LogPath().c_str());
   RegDeleteKeyA(HKEY_CURRENT_USER, kRegistryKey);
   DeleteFileA(ProbeLog().c_str());
@@ -499,9 +505,7 @@ TEST_F(Faults, ALogsMissingFoldersAreMadeAndALogThatCannotBeIsNamedOnce) {
   EXPECT_EQ(quiet->WaitForExit(60000), 0);
   EXPECT_NE(Text(deep).find("exit code 0"), std::string::npos) << "the log was not kept";
 
-  std::string drive = "Q:";
-  for (char letter = 'Q'; letter <= 'Z' && GetDriveTypeA((drive + "\\").c_str()) != DRIVE_NO_ROOT_DIR; ++letter)
-    drive[0] = letter;
+  const std::string drive = MissingDrive();
   const std::string impossible = drive + "\\logs\\setup.log";
   RemoveTree(kProductFolder);
   auto silent = ui::TProcess::Start(setup, "/S \"/LOG=" + impossible + "\"");
