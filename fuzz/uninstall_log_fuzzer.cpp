@@ -9,7 +9,7 @@
 
 #include "toolkit/memory_stream.h"
 #include "uninstaller/removal_plan.h"
-#include "uninstaller/uninstall_log.h"
+#include "engine/uninstall_log_parser.h"
 #include "uninstaller/uninstaller_trailer.h"
 
 namespace {

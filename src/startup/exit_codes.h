@@ -11,4 +11,6 @@ enum TExitCode : int {
   kExitCannotRun = 6,      // no usable temporary folder, or not enough memory
   kExitUnusableChoice = 7, // the chosen installation folder or program group cannot be used
   kExitUndone = 8,         // the uninstaller or its log could not be written: the installation was undone
+  kExitRestartNeeded = 9,  // done; files still in use are replaced or removed when Windows next starts
+  kExitAlreadyRunning = 10,// another setup of the same product is running
 };

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "uninstaller/uninstall_log.h"
+#include "engine/uninstall_log_parser.h"
 
 enum class TStepKind {
   RunCommand,           // a "[b n]" command first, an "[a n]" command last

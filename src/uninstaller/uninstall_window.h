@@ -7,7 +7,7 @@
 
 #include "uninstaller/removal_plan.h"
 #include "uninstaller/self_relocation.h"
-#include "uninstaller/uninstall_log.h"
+#include "engine/uninstall_log_parser.h"
 
 // Shows the window and runs it to its end. Returns the exit code: 0 when
 // the removal completed and the user pressed Finish (or closed the window),

@@ -7,7 +7,7 @@
 #include "toolkit/memory_stream.h"
 #include "uninstaller/registry_key_path.h"
 #include "uninstaller/removal_plan.h"
-#include "uninstaller/uninstall_log.h"
+#include "engine/uninstall_log_parser.h"
 #include "uninstaller/uninstaller_options.h"
 #include "uninstaller/uninstaller_trailer.h"
 

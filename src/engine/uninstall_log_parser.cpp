@@ -1,4 +1,4 @@
-#include "uninstaller/uninstall_log.h"
+#include "engine/uninstall_log_parser.h"
 
 #include "archive/script_text.h"
 
