@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "toolkit/memory_stream.h"
+#include "uninstaller/removal_paths.h"
 #include "uninstaller/removal_plan.h"
 #include "engine/uninstall_log_parser.h"
 #include "uninstaller/uninstaller_trailer.h"
@@ -15,12 +16,21 @@
 namespace {
 
 constexpr int kSettingCount = 52;
+const std::vector<std::string> kProtected = {"C:\\Windows", "C:\\Program Files", "\\\\server\\share\\Common"};
 
 size_t Walk(const std::vector<TRemovalStep>& plan) {
   size_t sum = 0;
-  for (const TRemovalStep& step : plan)
-    sum += step.path.size() + step.parameters.size() + step.fontName.size() + step.section.size() + step.key.size() +
-           step.registryKey.size() + step.valueName.size() + size_t(step.root) + size_t(step.showCommand);
+  for (const TRemovalStep& step : plan) {
+    const TStepDetail& d = step.Detail();
+    sum += step.path.size() + d.parameters.size() + d.fontName.size() + d.section.size() + d.key.size() +
+           d.registryKey.size() + d.valueName.size() + size_t(d.root) + size_t(d.showCommand) + ItemName(step).size();
+    // A refused path never reaches Windows; an accepted one passed the check.
+    const bool pathChecked = step.kind == TStepKind::DeleteFile || step.kind == TStepKind::RemoveFolder ||
+                             step.kind == TStepKind::UnregisterComponent || step.kind == TStepKind::RemoveIniKey ||
+                             (step.kind == TStepKind::RemoveFont && !step.path.empty());
+    if (pathChecked && !IsFullProductPath(step.path)) __builtin_trap();
+    if (step.kind == TStepKind::RemoveFolder && IsProtectedFolder(step.path, kProtected)) __builtin_trap();
+  }
   return sum;
 }
 
@@ -33,7 +43,7 @@ extern "C" const char* __asan_default_options() { return "quarantine_size_mb=16"
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   const TUninstallLog log = ParseUninstallLog(text);
-  volatile size_t sink = Walk(BuildRemovalPlan(log, "C:\\Product\\uninstall.ini"));
+  volatile size_t sink = Walk(BuildRemovalPlan(log, "C:\\Product\\uninstall.ini", kProtected));
   for (int k = -1; k <= kSettingCount; ++k) sink = sink + SettingText(log, k).size();
 
   TMemoryStream file(std::vector<uint8_t>(data, data + size));

@@ -37,4 +37,8 @@ struct TUninstallLog {
 // the end) belong to no value, so a hand-made gap never ends a path with a
 // line break. Lines before the first section, and lines of a section before
 // its first entry, are ignored. The last line needs no line break.
+// The text is read in one pass; the result takes about twice the text's
+// size for a log of paths, and the parse itself little more.
 TUninstallLog ParseUninstallLog(const std::string& text);
+// The same, releasing the text's memory before it returns.
+TUninstallLog ParseUninstallLog(std::string&& text);

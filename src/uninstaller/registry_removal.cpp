@@ -36,11 +36,12 @@ bool DeleteRegistryValue(int rootIndex, const std::string& path, const std::stri
 }
 
 bool RemoveRegistryValue(const TRemovalStep& step) {
-  HKEY root = RegistryRoot(step.root);
+  const TStepDetail& d = step.Detail();
+  HKEY root = RegistryRoot(d.root);
   if (!root) return true;
   // A value that could not be deleted keeps its key.
-  if (!DeleteRegistryValue(step.root, step.registryKey, step.valueName)) return false;
-  for (const std::string& path : KeysToPrune(step.registryKey)) {
+  if (!DeleteRegistryValue(d.root, d.registryKey, d.valueName)) return false;
+  for (const std::string& path : KeysToPrune(d.registryKey)) {
     if (!IsEmptyKey(root, path)) break;
     if (RegDeleteKeyA(root, path.c_str()) != ERROR_SUCCESS) return false;
   }

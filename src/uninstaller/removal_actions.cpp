@@ -31,7 +31,8 @@ bool HoldsOnlyBlanks(const std::string& path) {
 }  // namespace
 
 bool RunUninstallCommand(const TRemovalStep& step) {
-  return OpenWithShell(step.path, step.parameters, step.showCommand, step.wait);
+  const TStepDetail& d = step.Detail();
+  return OpenWithShell(step.path, d.parameters, d.showCommand, d.wait);
 }
 
 bool UnregisterComponent(const std::string& path) {
@@ -45,7 +46,8 @@ bool UnregisterComponent(const std::string& path) {
 bool RemoveFont(const TRemovalStep& step) {
   if (!step.path.empty()) RemoveFontResourceA(step.path.c_str());
   // An empty name would be the key's default value, which is not the font's.
-  const bool removed = step.fontName.empty() || DeleteRegistryValue(kRootLocalMachine, FontsKey(), step.fontName);
+  const std::string& name = step.Detail().fontName;
+  const bool removed = name.empty() || DeleteRegistryValue(kRootLocalMachine, FontsKey(), name);
   DWORD_PTR result = 0;
   SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
   return removed;
@@ -64,14 +66,31 @@ bool DeleteProductFile(const std::string& path) {
 
 bool RemoveIniKey(const TRemovalStep& step) {
   const char* file = step.path.c_str();
+  const std::string &section = step.Detail().section, &key = step.Detail().key;
   // Windows would make a file just to take nothing out of it.
   if (!Exists(step.path)) return true;
-  if (!WritePrivateProfileStringA(step.section.c_str(), step.key.c_str(), nullptr, file)) return false;
+  if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, file)) return false;
   char keys[4];
-  if (GetPrivateProfileStringA(step.section.c_str(), nullptr, "", keys, sizeof keys, file) != 0) return true;
-  WritePrivateProfileStringA(step.section.c_str(), nullptr, nullptr, file);
+  if (GetPrivateProfileStringA(section.c_str(), nullptr, "", keys, sizeof keys, file) != 0) return true;
+  WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, file);
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);  // written through before it is read
   return !HoldsOnlyBlanks(step.path) || DeleteProductFile(step.path);
 }
 
 bool RemoveEmptyFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+
+bool FolderHoldsOnly(const std::string& folder, const std::function<bool(const std::string&)>& test, bool& empty) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  bool only = true;
+  empty = true;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    empty = false;
+    if (!test(folder + "\\" + name)) only = false;
+  } while (only && FindNextFileA(search, &found));
+  FindClose(search);
+  return only;
+}

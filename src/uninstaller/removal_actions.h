@@ -3,6 +3,7 @@
 // not started). What is already gone is no failure. Either way the
 // uninstallation goes on.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "uninstaller/removal_plan.h"
@@ -27,3 +28,6 @@ bool DeleteProductFile(const std::string& path);
 bool RemoveIniKey(const TRemovalStep& step);
 // Removes the folder when it is empty; false when it stays.
 bool RemoveEmptyFolder(const std::string& path);
+// Whether every entry of the folder passes the test (given its full path);
+// empty tells whether it has none. False when the folder cannot be read.
+bool FolderHoldsOnly(const std::string& folder, const std::function<bool(const std::string&)>& test, bool& empty);

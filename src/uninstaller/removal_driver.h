@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "uninstaller/removal_plan.h"
+#include "uninstaller/removal_result.h"
 #include "uninstaller/self_relocation.h"
 
 // Status line prefixes ("[s]" 8, 10 and 13).
@@ -20,24 +21,19 @@ struct TRemovalHooks {
   std::function<bool()> stopRequested;
 };
 
-enum class TRemovalEnd { Completed, Stopped };
-
-struct TRemovalResult {
-  TRemovalEnd end = TRemovalEnd::Completed;
-  int failures = 0;  // steps whose item stayed (or whose command did not start)
-};
-
-// The process's exit code for the result: 1 stopped, 4 completed with
-// failures, 0 completed.
-int ExitCodeOf(const TRemovalResult& result);
-
 // Moves the uninstaller's file out, then performs the steps in order, the
 // windows kept running between them. A stop request is honoured at the next
 // step boundary up to the deletion of the log (the file is moved back, so
 // that the uninstaller can be run again); the folders and the "after"
-// commands that follow the log always run. When the file could not be
-// moved, it and the folders it keeps from emptying are left to Windows to
-// delete at its next start. On completion the moved file is too. Every
-// step that fails is counted; a folder that is not empty is no failure.
+// commands that follow the log always run.
+//
+// A file (the log included) that cannot be deleted, because a program holds
+// it, is left to Windows to delete at its next start; so is a listed folder
+// that cannot be removed though empty, or that holds nothing but such files
+// and folders (or the uninstaller's own file, when it could not be moved
+// out). Such items count as scheduled, not failed, unless Windows refuses
+// to schedule them. A folder holding anything else stays and is no failure.
+// Refused steps count as failed. On completion the moved file is left to
+// Windows' next start too.
 TRemovalResult RunRemoval(const std::vector<TRemovalStep>& plan, const TRemovalTexts& texts, TSelfRelocation& self,
-                       const TRemovalHooks& hooks);
+                          const TRemovalHooks& hooks);

@@ -1,6 +1,7 @@
 // What the uninstaller does, in which order, read from the uninstall log.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,12 @@ enum class TStepKind {
   RemoveRegistryValue,  // "[r n]", then its key while it is left empty
   DeleteLog,            // the uninstall log itself
   RemoveFolder,         // "[e]", when empty
+  Refused,              // an entry whose path is no full path: never acted on
 };
 
-struct TRemovalStep {
-  TStepKind kind = TStepKind::DeleteFile;
-  // The program, component, font file, file, INI file, log or folder.
-  std::string path;
+// What only the rarer kinds need, kept apart so that a log of a hundred
+// thousand files makes a plan of a hundred thousand small steps.
+struct TStepDetail {
   // RunCommand.
   std::string parameters;
   int32_t showCommand = 0;
@@ -35,6 +36,17 @@ struct TRemovalStep {
   std::string registryKey, valueName;
 };
 
+struct TRemovalStep {
+  TStepKind kind = TStepKind::DeleteFile;
+  // The program, component, font file, file, INI file, log or folder; for a
+  // refused entry, its value as the log has it.
+  std::string path;
+  std::unique_ptr<TStepDetail> detail;  // commands, fonts, INI keys, registry values
+
+  // The detail, or an empty one.
+  const TStepDetail& Detail() const;
+};
+
 // The steps, in this order:
 //   1. the "before" commands, in log order;
 //   2. the components, unregistered while their files still exist;
@@ -45,7 +57,14 @@ struct TRemovalStep {
 //   8. the folders, deepest first (later entries first among equals);
 //   9. the "after" commands, in log order.
 // Entries without a path (or a command without a program) are left out.
-std::vector<TRemovalStep> BuildRemovalPlan(const TUninstallLog& log, const std::string& logPath);
+// A file, folder, component, font file or INI file that is no full path
+// (IsFullProductPath) becomes a Refused step in its place, and a folder
+// that IsProtectedFolder keeps is left out. Commands are taken as written.
+std::vector<TRemovalStep> BuildRemovalPlan(const TUninstallLog& log, const std::string& logPath,
+                                           const std::vector<std::string>& protectedFolders = {});
+
+// The item as a report names it: "file C:\...", "registry value HKCU\...\name".
+std::string ItemName(const TRemovalStep& step);
 
 // Setting k of the "[s]" section; empty when the log has none.
 std::string SettingText(const TUninstallLog& log, int k);

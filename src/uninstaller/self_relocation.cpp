@@ -28,7 +28,27 @@ std::string ProgramPath() {
   }
 }
 
-void DeleteAtRestart(const std::string& path) { MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT); }
+bool DeleteAtRestart(const std::string& path) {
+  return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+std::string FullPath(const std::string& path) {
+  std::vector<char> buffer(MAX_PATH + 1);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const DWORD n = GetFullPathNameA(path.c_str(), DWORD(buffer.size()), buffer.data(), nullptr);
+    if (n == 0) return path;
+    if (n < buffer.size()) return std::string(buffer.data(), n);
+    buffer.resize(size_t(n) + 1);
+  }
+  return path;
+}
+
+void LeaveCurrentFolder() {
+  char folder[MAX_PATH + 1];
+  UINT n = GetSystemDirectoryA(folder, sizeof folder);
+  if (n == 0 || n >= sizeof folder) n = GetWindowsDirectoryA(folder, sizeof folder);
+  if (n > 0 && n < sizeof folder) SetCurrentDirectoryA(folder);
+}
 
 bool TSelfRelocation::MoveOut() {
   if (!current_.empty()) return true;

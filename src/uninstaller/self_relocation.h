@@ -32,7 +32,15 @@ private:
   std::string current_;  // where it was moved to; empty while in place
 };
 
-// Asks Windows to delete the file or empty folder when it next starts.
-void DeleteAtRestart(const std::string& path);
+// Asks Windows to delete the file or empty folder when it next starts;
+// false when it refuses (without administrator rights).
+bool DeleteAtRestart(const std::string& path);
+// The full form of a path that may be relative to the current folder.
+std::string FullPath(const std::string& path);
+// Makes the system folder (else the Windows folder) the current one: a
+// program started from the product's folder, as a double-click there does,
+// holds that folder as its current one, and Windows does not remove a
+// folder that a process holds so.
+void LeaveCurrentFolder();
 // The running program's full path; empty when Windows gives none.
 std::string ProgramPath();

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "archive/script_text.h"
+#include "lang/restart_windows.h"
 #include "startup/exit_codes.h"
 #include "toolkit/controls.h"
 #include "toolkit/top_window.h"
@@ -30,8 +31,11 @@ struct TUninstallWindow {
   bool stopRequested = false;
   int exitCode = kExitOk;
   int position = 0;
+  TRemovalResult result;
+  bool restartChosen = false;  // Finish with "restart now": Windows restarts once the window is gone
   HWND window = nullptr, header = nullptr, confirmPanel = nullptr, progressPanel = nullptr;
   HWND heading = nullptr, status = nullptr, bar = nullptr, mainButton = nullptr, cancelButton = nullptr;
+  HWND restartNow = nullptr;
   TFont font, boldFont;
 };
 
@@ -41,6 +45,12 @@ TUninstallWindow& State() {
 }
 
 std::string Setting(int k) { return SettingText(*State().log, k); }
+
+// The setup writes these texts; a log without them gets the program's own.
+std::string SettingOr(int k, const char* fallback) {
+  const std::string text = Setting(k);
+  return text.empty() ? fallback : text;
+}
 
 void End(int exitCode) {
   TUninstallWindow& s = State();
@@ -67,9 +77,36 @@ void CloseRequested() {
   }
 }
 
+// Below the heading: the items that stayed, then the question of a restart
+// when items in use are left to Windows' next start. The restart's
+// sentence takes the place of the status line and the bar.
+void ShowItemsLeft() {
+  TUninstallWindow& s = State();
+  const int lineHeight = 13, left = 22, width = 452;
+  int top = 76;
+  const std::string failures = FailuresText(s.result);
+  if (!failures.empty()) {
+    const int lines = int(std::count(failures.begin(), failures.end(), '\n')) + 1;
+    CreateChild(s.progressPanel, "STATIC", failures.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, left,
+                top, width, lines * lineHeight);
+    top += lines * lineHeight + 6;
+  }
+  if (s.result.scheduled == 0) return;
+  ShowWindow(s.status, SW_HIDE);
+  ShowWindow(s.bar, SW_HIDE);
+  CreateChild(s.progressPanel, "STATIC", SettingOr(35, "Windows must be restarted to complete the removal.").c_str(),
+              WS_VISIBLE | SS_LEFT | SS_NOPREFIX, left, top, width, 2 * lineHeight);
+  s.restartNow = CreateChild(s.progressPanel, "BUTTON", SettingOr(33, "Restart now").c_str(),
+                             WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, left, top + 28, width, 17);
+  CreateChild(s.progressPanel, "BUTTON", SettingOr(34, "I will restart later").c_str(),
+              WS_VISIBLE | BS_AUTORADIOBUTTON, left, top + 50, width, 17);
+  SetChecked(s.restartNow, true);
+}
+
 void ShowCompletion() {
   TUninstallWindow& s = State();
   s.phase = TPhase::Done;
+  ShowItemsLeft();
   SetHeaderTexts(s.header, Setting(6), Setting(7));
   SetWindowTextA(s.heading, Setting(11).c_str());
   SetWindowTextA(s.status, Setting(5).c_str());
@@ -87,9 +124,9 @@ void RunRemovalFromWindow() {
   hooks.status = [&s](const std::string& text) { SetWindowTextA(s.status, text.c_str()); };
   hooks.stepped = [&s] { SendMessageA(s.bar, PBM_SETPOS, WPARAM(++s.position), 0); };
   hooks.stopRequested = [&s] { return s.stopRequested; };
-  const TRemovalResult result = RunRemoval(*s.plan, texts, *s.self, hooks);
-  s.exitCode = ExitCodeOf(result);
-  if (result.end == TRemovalEnd::Stopped) End(s.exitCode);
+  s.result = RunRemoval(*s.plan, texts, *s.self, hooks);
+  s.exitCode = ExitCodeOf(s.result);
+  if (s.result.end == TRemovalEnd::Stopped) End(s.exitCode);
   else ShowCompletion();
 }
 
@@ -124,8 +161,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       if (LOWORD(wParam) == IDCANCEL) {
         PostMessageA(window, WM_CLOSE, 0, 0);
       } else if (LOWORD(wParam) == kMainButton) {
-        if (s.phase == TPhase::Confirm) StartClicked();
-        else if (s.phase == TPhase::Done) End(s.exitCode);
+        if (s.phase == TPhase::Confirm) {
+          StartClicked();
+        } else if (s.phase == TPhase::Done) {
+          // Only Finish restarts: closing the window never does.
+          s.restartChosen = s.restartNow && IsChecked(s.restartNow);
+          End(s.exitCode);
+        }
       }
       return 0;
   }
@@ -178,7 +220,8 @@ void CreatePages(HWND window, int total) {
   CreateChild(s.confirmPanel, "EDIT", Setting(18).c_str(), WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL, 22, 108, 452,
               21, 0, WS_EX_CLIENTEDGE);
 
-  s.progressPanel = CreateChild(window, "STATIC", "", WS_CLIPCHILDREN, 0, 60, 495, 245);
+  // A control parent, so that Tab and the arrows reach the restart question.
+  s.progressPanel = CreateChild(window, "STATIC", "", WS_CLIPCHILDREN, 0, 60, 495, 245, 0, WS_EX_CONTROLPARENT);
   s.heading = CreateChild(s.progressPanel, "STATIC", Setting(9).c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 22, 16,
                           452, 57);
   s.status = CreateChild(s.progressPanel, "STATIC", "", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 22, 186, 452, 14);
@@ -234,5 +277,7 @@ int RunUninstallWindow(const TUninstallLog& log, const std::vector<uint8_t>& pic
   UpdateWindow(window);
   SetForegroundWindow(window);
   SetFocus(s.mainButton);
-  return RunMessageLoop(window);
+  const int exitCode = RunMessageLoop(window);
+  if (s.restartChosen) RestartWindows();
+  return exitCode;
 }

@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include <new>
+
 #include "startup/command_line.h"
 #include "startup/dll_hardening.h"
 #include "startup/exit_codes.h"
 #include "toolkit/file_stream.h"
+#include "uninstaller/protected_folders.h"
 #include "uninstaller/removal_driver.h"
 #include "uninstaller/removal_plan.h"
 #include "uninstaller/uninstall_window.h"
@@ -21,6 +24,37 @@ const char kDamagedTrailerText[] =
     "This uninstaller is damaged: it does not say where its uninstall information is. "
     "The program cannot be removed with it.";
 const char kDamagedLogText[] = "The uninstall information cannot be read. The program cannot be removed.\r\n\r\n";
+
+const char kOutOfMemoryText[] = "There is not enough memory to remove the program.";
+
+// What the out-of-memory end needs to know of the run.
+struct TRunState {
+  bool silent = false;
+  std::string logPath;
+  TSelfRelocation* self = nullptr;  // while the removal may have moved it
+};
+
+TRunState& Run() {
+  static TRunState state;
+  return state;
+}
+
+void ReportOutOfMemory() {
+  if (!Run().silent) MessageBoxA(nullptr, kOutOfMemoryText, "Error", MB_ICONERROR | MB_OK);
+}
+
+// Out of memory anywhere, window procedures included, ends the run here
+// rather than as an exception crossing Windows' frames. The uninstaller goes
+// back to its place while its log is there to be read again.
+void OutOfMemory() {
+  std::set_new_handler(nullptr);
+  if (TSelfRelocation* self = Run().self) {
+    if (GetFileAttributesA(Run().logPath.c_str()) != INVALID_FILE_ATTRIBUTES) self->MoveBack();
+    else self->ScheduleDeletion();
+  }
+  ReportOutOfMemory();
+  ExitProcess(kExitCannotRun);
+}
 
 int Damaged(bool silent, const std::string& text) {
   if (!silent) MessageBoxA(nullptr, text.c_str(), "Error", MB_ICONERROR | MB_OK);
@@ -42,24 +76,38 @@ bool ReadLogText(const std::string& path, std::string& text) {
   return size == 0 || file->ReadExact(&text[0], int32_t(size));
 }
 
-}  // namespace
-
-int UninstallerEntry() {
+int Uninstall() {
   HardenDllSearch();
   const TUninstallerOptions options = ParseUninstallerArguments(ArgumentsOf(GetCommandLineA()));
+  Run().silent = options.silent;
   const std::string program = ProgramPath();
 
   TUninstallerTrailer trailer;
   if (ReadOwnTrailer(program, trailer) == TTrailerState::Damaged) return Damaged(options.silent, kDamagedTrailerText);
-  const std::string logPath = ChooseLogPath(options.logPath, trailer.logPath, program);
-  std::string text;
+  // In full, before the current folder changes: "/INI=" may name it relative to it.
+  const std::string logPath = FullPath(ChooseLogPath(options.logPath, trailer.logPath, program));
+  Run().logPath = logPath;
   TUninstallLog log;
-  if (ReadLogText(logPath, text)) log = ParseUninstallLog(text);
+  {
+    std::string text;
+    if (ReadLogText(logPath, text)) log = ParseUninstallLog(std::move(text));
+  }
   // Every log the setup writes ends with its settings.
   if (!log.Find("s")) return Damaged(options.silent, kDamagedLogText + logPath);
 
-  const std::vector<TRemovalStep> plan = BuildRemovalPlan(log, logPath);
+  LeaveCurrentFolder();
+  const std::vector<TRemovalStep> plan = BuildRemovalPlan(log, logPath, ProtectedFolders());
   TSelfRelocation relocation(program);
-  if (options.silent) return ExitCodeOf(RunRemoval(plan, TRemovalTexts{}, relocation, TRemovalHooks{}));
-  return RunUninstallWindow(log, trailer.picture, plan, relocation);
+  Run().self = &relocation;
+  const int exitCode = options.silent ? ExitCodeOf(RunRemoval(plan, TRemovalTexts{}, relocation, TRemovalHooks{}))
+                                      : RunUninstallWindow(log, trailer.picture, plan, relocation);
+  Run().self = nullptr;
+  return exitCode;
+}
+
+}  // namespace
+
+int UninstallerEntry() {
+  std::set_new_handler(OutOfMemory);
+  return RunReportingOutOfMemory(Uninstall, ReportOutOfMemory);
 }

@@ -271,27 +271,27 @@ TEST(RemovalPlan, StepsInTheirOrder) {
 
   // Before commands in log order, the after command last, though written between them.
   EXPECT_EQ(plan[0].path, "C:\\P\\stop.exe");
-  EXPECT_EQ(plan[0].parameters, "/quiet a=b");
-  EXPECT_EQ(plan[0].showCommand, 0);
-  EXPECT_TRUE(plan[0].wait);
+  EXPECT_EQ(plan[0].Detail().parameters, "/quiet a=b");
+  EXPECT_EQ(plan[0].Detail().showCommand, 0);
+  EXPECT_TRUE(plan[0].Detail().wait);
   EXPECT_EQ(plan[1].path, "C:\\P\\second.exe");
-  EXPECT_EQ(plan[1].showCommand, 5);
-  EXPECT_FALSE(plan[1].wait) << "only \"1\" waits";
+  EXPECT_EQ(plan[1].Detail().showCommand, 5);
+  EXPECT_FALSE(plan[1].Detail().wait) << "only \"1\" waits";
   EXPECT_EQ(plan.back().path, "C:\\Tools\\after.exe");
-  EXPECT_FALSE(plan.back().wait);
+  EXPECT_FALSE(plan.back().Detail().wait);
 
   EXPECT_EQ(plan[2].path, "C:\\P\\comp.dll");
-  EXPECT_EQ(plan[3].fontName, "Test Sans (TrueType)");
+  EXPECT_EQ(plan[3].Detail().fontName, "Test Sans (TrueType)");
   EXPECT_EQ(plan[3].path, "C:\\Windows\\Fonts\\test.ttf");
   EXPECT_EQ(Paths(plan, K::DeleteFile), (std::vector<std::string>{"C:\\P\\app.exe", "C:\\Menu\\P\\App.lnk"}));
   EXPECT_EQ(plan[6].path, "C:\\P\\p.ini");
-  EXPECT_EQ(plan[6].section, "Main");
-  EXPECT_EQ(plan[6].key, "Key") << "an INI record without a key is left out";
-  EXPECT_EQ(plan[7].root, 1);
-  EXPECT_EQ(plan[7].registryKey, "Software\\P");
-  EXPECT_EQ(plan[7].valueName, "Path");
-  EXPECT_EQ(plan[8].root, 2);
-  EXPECT_EQ(plan[8].valueName, "") << "the key's default value";
+  EXPECT_EQ(plan[6].Detail().section, "Main");
+  EXPECT_EQ(plan[6].Detail().key, "Key") << "an INI record without a key is left out";
+  EXPECT_EQ(plan[7].Detail().root, 1);
+  EXPECT_EQ(plan[7].Detail().registryKey, "Software\\P");
+  EXPECT_EQ(plan[7].Detail().valueName, "Path");
+  EXPECT_EQ(plan[8].Detail().root, 2);
+  EXPECT_EQ(plan[8].Detail().valueName, "") << "the key's default value";
   EXPECT_EQ(plan[9].path, "C:\\P\\Uninstall.ini");
   EXPECT_EQ(Paths(plan, K::RemoveFolder),
             (std::vector<std::string>{"C:\\P\\sub\\deep", "C:\\P\\sub", "C:\\Data", "C:\\P"}))

@@ -1,11 +1,13 @@
 // The real uninstall.exe under Wine: a product laid out by hand, an uninstall
 // log and a trailer composed here from their formats, then a silent and an
-// interactive removal, a cancelled one, damaged trailers and logs, items
-// that stay and a hung window; and a product installed by the real setup
-// without a trailer.
+// interactive removal, a cancelled one, damaged trailers and logs, files in
+// use left to the next start and a hung window, the completion page's
+// account and restart question, a start from the product's own folder, a
+// hostile log; and a product installed by the real setup without a trailer.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <map>
 
@@ -131,21 +133,41 @@ int WaitPumping(ui::TProcess& process, DWORD timeoutMs) {
   return -1;
 }
 
-// The moved uninstaller waiting in the temporary folder for Windows' next
-// start: a pending deletion whose file holds exactly these bytes.
-std::string PendingDeletionOf(const TBytes& bytes) {
-  DWORD size = 1 << 16;
+// The deletions left to Windows' next start, in their order, upper-cased.
+std::vector<std::string> PendingDeletions() {
+  DWORD size = 1 << 20;
   std::vector<char> value(size + 2);  // zeros after whatever comes back
+  std::vector<std::string> paths;
   if (RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
                    "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, value.data(), &size) != ERROR_SUCCESS)
-    return std::string();
+    return paths;
   for (size_t at = 0; at < size && value[at];) {
     std::string path = &value[at];
     at += path.size() + 1;
-    at += strlen(&value[at]) + 1;  // the target, empty for a deletion
+    const bool deletion = value[at] == 0;  // the target, empty for a deletion
+    at += strlen(&value[at]) + 1;
     if (path.rfind("\\??\\", 0) == 0) path = path.substr(4);
-    if (FileExists(path) && ReadWholeFile(path) == bytes) return path;
+    if (!deletion || path.empty()) continue;
+    CharUpperA(&path[0]);
+    paths.push_back(path);
   }
+  return paths;
+}
+
+// Where the path stands among the pending deletions; -1 when it is not one.
+int PendingIndex(std::string path) {
+  if (!path.empty()) CharUpperA(&path[0]);
+  const std::vector<std::string> paths = PendingDeletions();
+  for (size_t i = paths.size(); i-- > 0;)  // the latest request counts
+    if (paths[i] == path) return int(i);
+  return -1;
+}
+
+// The moved uninstaller waiting in the temporary folder for Windows' next
+// start: a pending deletion whose file holds exactly these bytes.
+std::string PendingDeletionOf(const TBytes& bytes) {
+  for (const std::string& path : PendingDeletions())
+    if (FileExists(path) && ReadWholeFile(path) == bytes) return path;
   return std::string();
 }
 
@@ -485,22 +507,57 @@ TEST(Uninstaller, WithoutATrailerItReadsTheLogBesideItOrTheOneNamedOnItsCommandL
   RemoveDirectoryA(elsewhere.c_str());
 }
 
-// A file held open without sharing stays and makes the code 4, silently and
-// in the window, while the rest goes; a window that has stopped answering
-// does not hold up the font's announcement.
-TEST(Uninstaller, AnItemThatStaysGivesCode4AndAHungWindowHoldsNothingUp) {
-  const std::string base = std::string(kBase) + "stays\\", p = base + "Product\\";
+
+namespace {
+
+// A program holding the file open without FILE_SHARE_DELETE, as a running
+// program holds its own files; it ends with the object.
+std::unique_ptr<ui::TProcess> HoldOpen(const std::string& path) {
+  const std::string event = "VelmoraUninstHolder" + std::to_string(GetTickCount());
+  TWin32Handle ready(CreateEventA(nullptr, TRUE, FALSE, event.c_str()));
+  auto holder = ui::TProcess::Start(ExecutableFolder() + "uninst_holder.exe", "\"" + path + "\" " + event);
+  EXPECT_EQ(WaitForSingleObject(ready.Get(), 20000), WAIT_OBJECT_0) << "the holder has the file open";
+  EXPECT_FALSE(DeleteFileA(path.c_str())) << "Wine refuses to delete a file held so";
+  return holder;
+}
+
+std::string ShellFolder(int csidl) {
+  char path[MAX_PATH] = "";
+  return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path)) ? path : "";
+}
+
+bool IsEmptyFolder(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  bool empty = true;
+  do empty = empty && (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0);
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  return empty;
+}
+
+}  // namespace
+
+// A file that a running program holds is left to Windows' next start, and
+// so are the listed folders that wait only for it, after it: code 9, no
+// failure. A window that has stopped answering does not hold up the font's
+// announcement meanwhile.
+TEST(Uninstaller, AFileInUseIsLeftToTheNextStartWithItsFoldersAndGivesCode9) {
+  const std::string base = std::string(kBase) + "in-use\\", p = base + "Product\\";
   DeleteTree(base.substr(0, base.size() - 1));
-  const std::string held = p + "held.dat", other = p + "other.dat", exe = p + "Uninstall.exe";
+  const std::string held = p + "bin\\held.dll", other = p + "other.dat", exe = p + "Uninstall.exe";
   const std::string font = p + "VelmoraStays.ttf", fontName = "Velmora Stays Test (TrueType)";
   Put(held);
   Put(other);
+  Put(base + "Shared\\held.dat");
+  Put(base + "Shared\\foreign.txt");
   ASSERT_TRUE(CopyFileA("Z:\\usr\\share\\fonts\\truetype\\dejavu\\DejaVuSans.ttf", font.c_str(), FALSE));
   SetValue(HKEY_LOCAL_MACHINE, kFontsKey, fontName, font);
   SetValue(HKEY_CURRENT_USER, "Software\\VelmoraStaysTest\\Sub", "V", "x");
   PlaceUninstaller(exe, p + "Uninstall.ini",
-                   {{"f", Numbered({held, other, font})},
-                    {"e", Numbered({p})},
+                   {{"f", Numbered({held, other, font, base + "Shared\\held.dat"})},
+                    {"e", Numbered({p, p + "bin", base + "Shared"})},
                     {"r1", {"0=1", "1=Software\\VelmoraStaysTest\\Sub", "2=V"}},
                     {"n1", {"0=" + fontName, "1=" + font}},
                     {"s", Settings(p, 5)}},
@@ -516,37 +573,157 @@ TEST(Uninstaller, AnItemThatStaysGivesCode4AndAHungWindowHoldsNothingUp) {
   DWORD_PTR answer = 0;
   ASSERT_EQ(SendMessageTimeoutA(hungWindow, WM_NULL, 0, 0, SMTO_NORMAL, 200, &answer), 0) << "it does not answer";
 
-  TWin32Handle holder(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  ASSERT_TRUE(holder);
+  auto holder = HoldOpen(held);
+  auto sharedHolder = HoldOpen(base + "Shared\\held.dat");
   const DWORD start = GetTickCount();
   auto process = ui::TProcess::Start(exe, "/S");
   const int code = WaitPumping(*process, 30000);
   const DWORD elapsed = GetTickCount() - start;
   hung.reset();  // ends it
-  EXPECT_EQ(code, 4);
+  EXPECT_EQ(code, 9) << "removed; a restart completes it";
   EXPECT_LT(elapsed, 12000u) << "the font's broadcast waited for the hung window";
   EXPECT_TRUE(FileExists(held));
   for (const std::string& gone : {other, font, exe, p + "Uninstall.ini"}) EXPECT_FALSE(FileExists(gone)) << gone;
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\VelmoraStaysTest"));
   EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kFontsKey, fontName));
-  holder.Close();
-  DeleteFileA(PendingDeletionOf(uninstaller).c_str());
 
-  // The same through the window: Finish ends it with code 4.
-  TSmallProduct product("stays-window", 0);
+  // The held file first, then its folder, then the folder above.
+  const int file = PendingIndex(held), bin = PendingIndex(p + "bin"), product = PendingIndex(p.substr(0, p.size() - 1));
+  EXPECT_GE(file, 0);
+  EXPECT_GT(bin, file);
+  EXPECT_GT(product, bin);
+  EXPECT_GE(PendingIndex(base + "Shared\\held.dat"), 0);
+  EXPECT_EQ(PendingIndex(base + "Shared"), -1) << "a folder holding a foreign file stays by design";
+  EXPECT_TRUE(IsFolder(base + "Shared"));
+  DeleteFileA(PendingDeletionOf(uninstaller).c_str());
+}
+
+// The completion page names what stayed (refused entries of a damaged log
+// here: never touched, and counted) and, for the file in use, asks whether
+// to restart; Finish with "restart later" ends with code 4, failures
+// outweighing the restart.
+TEST(Uninstaller, TheCompletionPageNamesWhatStayedAndOffersARestart) {
+  TSmallProduct product("completion", 0);
+  std::vector<std::string> settings = Settings(product.p, 12);
+  settings[35] = "35=";  // no sentence in the log: the program's own
+  std::vector<std::string> files = {product.p + "a.dat", product.p + "b.dat"};
+  for (const char* refused : {"a.dat", "..\\b.dat", "C:\\x\\..\\c.dat", "d.dat", "e.dat", "f.dat", "g.dat"})
+    files.push_back(refused);
+  PlaceUninstaller(product.exe, product.log, {{"f", Numbered(files)}, {"e", Numbered({product.p})}, {"s", settings}},
+                   {});
   const TBytes windowed = ReadWholeFile(product.exe);
-  TWin32Handle heldInWindow(
-      CreateFileA((product.p + "a.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  process = ui::TProcess::Start(product.exe, "");
+  auto holder = HoldOpen(product.p + "a.dat");
+  auto process = ui::TProcess::Start(product.exe, "");
   HWND window = WaitForUninstallWindow(*process);
   ASSERT_TRUE(window);
   ui::Click(ui::FindChild(window, "Button", "Text 1"));
   HWND finish = nullptr;
   for (int i = 0; i < 400 && !finish; ++i, Sleep(25)) finish = ui::FindChild(window, "Button", "Text 16");
   ASSERT_TRUE(finish) << "the completion page";
+  EXPECT_TRUE(ui::FindChild(window, "Static",
+                            "7 item(s) could not be removed:\r\n    refused path a.dat\r\n    refused path ..\\b.dat\r\n"
+                            "    refused path C:\\x\\..\\c.dat\r\n    refused path d.dat\r\n    refused path e.dat\r\n"
+                            "    and 2 more"));
+  EXPECT_TRUE(ui::FindChild(window, "Static", "Windows must be restarted to complete the removal."));
+  HWND now = ui::FindChild(window, "Button", "Text 33"), later = ui::FindChild(window, "Button", "Text 34");
+  ASSERT_TRUE(now && later);
+  EXPECT_TRUE(ui::IsChecked(now)) << "as the setup's Finish page offers it";
+  EXPECT_FALSE(ui::IsChecked(later));
+  EXPECT_FALSE(ui::IsVisible(ui::FindChild(window, PROGRESS_CLASSA))) << "the question takes the bar's place";
+  CreateDirectoryA((ExecutableFolder() + "screenshots").c_str(), nullptr);
+  EXPECT_TRUE(ui::SaveScreenshot(window, ExecutableFolder() + "screenshots\\uninstaller-restart.bmp"));
+  ui::Click(later);
+  EXPECT_TRUE(ui::IsChecked(later));
   ui::Click(finish);
   EXPECT_EQ(process->WaitForExit(20000), 4);
   EXPECT_TRUE(FileExists(product.p + "a.dat"));
   EXPECT_FALSE(FileExists(product.p + "b.dat"));
+  EXPECT_GE(PendingIndex(product.p + "a.dat"), 0);
   DeleteFileA(PendingDeletionOf(windowed).c_str());
+}
+
+// Started with its own folder as the current one, as a double-click in
+// Explorer starts it, the uninstaller still removes that folder.
+TEST(Uninstaller, ItsFolderGoesThoughItWasStartedInIt) {
+  TSmallProduct product("current-folder", 0);
+  const TBytes uninstaller = ReadWholeFile(product.exe);
+  auto process = ui::TProcess::Start(product.exe, "/S", product.p);
+  EXPECT_EQ(process->WaitForExit(20000), 0);
+  EXPECT_FALSE(FileExists(product.p));
+  DeleteFileA(PendingDeletionOf(uninstaller).c_str());
+}
+
+// A log written by hand to reach beyond the product: relative paths, ".."
+// and "." components, and folders of Windows' own that are empty. Each
+// relative name exists where Windows would look for it. Only the product's
+// own items go; the refused entries make the code 4.
+TEST(Uninstaller, AHostileLogTouchesNothingOutsideTheProduct) {
+  const std::string base = std::string(kBase) + "hostile\\", p = base + "Product\\", outside = base + "Outside\\";
+  DeleteTree(base.substr(0, base.size() - 1));
+  char system[MAX_PATH], windows[MAX_PATH];
+  GetSystemDirectoryA(system, MAX_PATH);
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string decoyName = "velmora-hostile-decoy.dat", decoy = std::string(system) + "\\" + decoyName;
+  const std::string ini = std::string(windows) + "\\velmora-hostile.ini", fontName = "Velmora Hostile (TrueType)";
+  const std::string fresh = std::string(windows) + "\\Temp\\velmora-hostile-fresh", component = "velmora_hostile.dll";
+  const std::string record = base + "record.txt";
+  Put(p + "a.dat");
+  for (const std::string& file : {outside + "victim.dat", outside + "victim2.dat", outside + decoyName, decoy})
+    Put(file);
+  ASSERT_TRUE(CopyFileA((ExecutableFolder() + "uninst_component.dll").c_str(), (p + component).c_str(), FALSE));
+  const std::string outsideIni = outside + "o.ini", iniDecoy = std::string(system) + "\\velmora-hostile.ini";
+  for (const std::string& file : {ini, outsideIni, iniDecoy})
+    ASSERT_TRUE(WritePrivateProfileStringA("Main", "Key", "1", file.c_str()));
+  SetValue(HKEY_LOCAL_MACHINE, kFontsKey, fontName, "velmora-hostile.ttf");
+  CreateDirectoryA(fresh.c_str(), nullptr);
+  // Folders of the shell that a fresh prefix leaves empty.
+  const std::string favorites = ShellFolder(CSIDL_FAVORITES), publicDesktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+  ASSERT_TRUE(IsEmptyFolder(favorites)) << favorites;
+  ASSERT_TRUE(IsEmptyFolder(publicDesktop)) << publicDesktop;
+  char shortFavorites[MAX_PATH] = "";
+  GetShortPathNameA(favorites.c_str(), shortFavorites, MAX_PATH);
+
+  const std::string exe = p + "Uninstall.exe";
+  PlaceUninstaller(
+      exe, p + "Uninstall.ini",
+      {{"f", Numbered({decoyName, ".\\" + decoyName, p + "..\\Outside\\victim.dat",
+                       "C:/velmora-tests/uninst/hostile/Product/../Outside/victim2.dat", p + "a.dat", exe})},
+       {"e", Numbered({favorites + ".", shortFavorites, publicDesktop + "\\", "C:\\", std::string(windows) + "\\Temp",
+                       fresh, p + "..\\Outside", "..\\Outside", p})},
+       {"u", Numbered({component, p + "..\\Product\\" + component})},
+       {"i1", {"0=velmora-hostile.ini", "1=Main", "2=Key"}},
+       {"i2", {"0=" + p + "..\\Outside\\o.ini", "1=Main", "2=Key"}},
+       {"n1", {"0=" + fontName, "1=velmora-hostile.ttf"}},
+       {"s", Settings(p, 20)}},
+      {});
+  const TBytes uninstaller = ReadWholeFile(exe);
+  auto process = ui::TProcess::Start(exe, "/S", outside, {"VELMORA_UNINST_RECORD=" + record});
+  EXPECT_EQ(process->WaitForExit(30000), 4) << "refused entries count as failures";
+
+  EXPECT_FALSE(FileExists(p + "a.dat")) << "the product's own file";
+  EXPECT_FALSE(FileExists(exe));
+  EXPECT_FALSE(IsFolder(fresh)) << "an empty folder of the product's, inside the Windows folder";
+  for (const std::string& file : {outside + "victim.dat", outside + "victim2.dat", outside + decoyName, decoy})
+    EXPECT_TRUE(FileExists(file)) << file;
+  EXPECT_TRUE(FileExists(p + component)) << "not listed, so its folder stays";
+  EXPECT_FALSE(FileExists(record)) << "no refused component was loaded";
+  for (const std::string& file : {ini, outsideIni, iniDecoy}) {
+    char value[8] = "";
+    GetPrivateProfileStringA("Main", "Key", "gone", value, sizeof value, file.c_str());
+    EXPECT_STREQ(value, "1") << file;
+  }
+  EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kFontsKey, fontName));
+  for (const std::string& folder : {favorites, publicDesktop, std::string(windows) + "\\Temp"})
+    EXPECT_TRUE(IsFolder(folder)) << folder;
+
+  // Whatever happened, the prefix keeps what it had.
+  CreateDirectoryA(favorites.c_str(), nullptr);
+  CreateDirectoryA(publicDesktop.c_str(), nullptr);
+  CreateDirectoryA((std::string(windows) + "\\Temp").c_str(), nullptr);
+  DeleteFileA(decoy.c_str());
+  DeleteFileA(ini.c_str());
+  DeleteFileA(iniDecoy.c_str());
+  RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kFontsKey, fontName.c_str());
+  RemoveDirectoryA(fresh.c_str());
+  DeleteFileA(PendingDeletionOf(uninstaller).c_str());
 }
