@@ -32,6 +32,7 @@
 #include "toolkit/message_pump.h"
 #include "toolkit/path_parts.h"
 #include "toolkit/run_log.h"
+#include "toolkit/run_log.h"
 #include "toolkit/win32_handle.h"
 
 namespace {
@@ -91,15 +92,16 @@ bool ShouldWrite(const TFileRecord& record) {
 }
 
 // A file that cannot be replaced because a running program holds it: the
-// person may close that program and retry, go on without the file (counted
-// as a failure), or stop and undo the installation. Unattended, it is passed
-// over. The script's messages have no wording for it: the program's own English.
+// person may close that program and retry, have it replaced when Windows
+// next starts, or stop and undo the installation. Unattended, it is replaced
+// at the next start. The script's messages have no wording for it: the
+// program's own English.
 TInUseAnswer AskAboutFileInUse(const std::string& path, DWORD error) {
   if (RunFlags().quiet) return TInUseAnswer::Ignore;
   const std::string text = "The file\r\n\r\n" + path +
                            "\r\n\r\ncannot be replaced: a program is using it (Windows error " + std::to_string(error) +
-                           ").\r\n\r\nClose that program and click Retry, click Ignore to go on without this "
-                           "file, or Abort to stop the installation and undo it.";
+                           ").\r\n\r\nClose that program and click Retry, click Ignore to have it replaced when "
+                           "Windows next starts, or Abort to stop the installation and undo it.";
   switch (MessageBoxA(ProgressDialogOwner(), text.c_str(), "File in use", MB_ABORTRETRYIGNORE | MB_ICONWARNING)) {
     case IDRETRY: return TInUseAnswer::Retry;
     case IDABORT: return TInUseAnswer::Cancel;
@@ -128,6 +130,18 @@ bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer
   }
   if (outcome.created) JournalCreatedFile(record.path);
   if (!outcome.keptAside.empty()) JournalReplacedFile(record.path, outcome.keptAside);
+  if (outcome.result == TWriteResult::AtRestart) {
+    // Undone, the waiting file goes, and Windows finds nothing to move.
+    JournalCreatedFile(outcome.waiting);
+    LogRestartPending("file " + record.path + " is in use: " + outcome.waiting +
+                      " replaces it when Windows next starts");
+    // The waiting file takes the record's attributes, not the old one: a
+    // read-only old file would not be replaced at the restart.
+    SetFileAttributesA(outcome.waiting.c_str(), DWORD(record.attributes));
+    // Uninstalled before the restart, the waiting file goes too.
+    if (record.listed) UninstallFileList().insert(UninstallFileList().end(), {record.path, outcome.waiting});
+    return true;
+  }
   const bool written = outcome.result == TWriteResult::Written;
   ReportItem("file " + record.path + (written ? " (" + std::to_string(outcome.size) + " bytes)" : std::string()),
              written ? DWORD(ERROR_SUCCESS) : outcome.error);

@@ -101,6 +101,13 @@ DWORD PutInPlace(const std::string& from, const std::string& target, bool keepOl
   return ERROR_SUCCESS;
 }
 
+// Asks Windows to move the waiting file over the target at its next start.
+// A read-only waiting file would stay read-only there: its attributes are
+// the record's, which the caller sets on the target anyway.
+bool ReplaceAtRestart(const std::string& waiting, const std::string& target) {
+  return MoveFileExA(waiting.c_str(), target.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 }  // namespace
 
 TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint64_t fileTime, DWORD attributes,
@@ -153,6 +160,11 @@ TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint
     const TInUseAnswer answer = inUse(outcome.error);
     if (answer == TInUseAnswer::Retry) continue;
     outcome.cancelled = answer == TInUseAnswer::Cancel;
+    if (!outcome.cancelled && ReplaceAtRestart(destination.path, path)) {
+      outcome.result = TWriteResult::AtRestart;
+      outcome.waiting = destination.path;
+      return outcome;
+    }
     break;
   }
   if (outcome.error != ERROR_SUCCESS) {  // held open by a running program

@@ -16,6 +16,8 @@ enum class TWriteResult {
   NotCreated,   // the file could not be created or put in place; the item was read past
   WriteFailed,  // a write failed part-way (disk full); the new bytes are gone
   Damaged,      // the item could not be read whole; the new bytes are gone
+  AtRestart,    // the old file is in use: the new one waits beside it (outcome.waiting)
+                // and Windows puts it in place at its next start
 };
 
 // What to do when the whole new file cannot be put in place because the old
@@ -30,6 +32,7 @@ struct TWriteOutcome {
   bool created = false;         // Written where no file was
   std::string keptAside;        // Written over a file kept aside under this name
   bool cancelled = false;       // NotCreated because inUse answered Cancel
+  std::string waiting;          // AtRestart: the new file beside the old one
 };
 
 // Copies the item into a new file at path through buffer and sets its
@@ -42,7 +45,10 @@ struct TWriteOutcome {
 // unless it is damaged, so the next item stays aligned. With keepOld, the
 // old file is not deleted but renamed beside it (outcome.keptAside), so that
 // the caller can put it back or delete it later. When the old file is in
-// use, inUse (if given) decides: try again, go on without the file, or stop.
+// use, inUse (if given) decides: try again, stop, or go on without replacing
+// it now: then the new file stays beside the old one and Windows is asked to
+// put it in place at its next start (AtRestart); when it cannot be asked
+// (no rights), the new file goes and the old one stays (NotCreated).
 TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint64_t fileTime, DWORD attributes,
                               std::vector<uint8_t>& buffer, bool keepOld = false,
                               const TInUseQuestion& inUse = nullptr);

@@ -35,7 +35,8 @@ void CreateFolders() {
   SetStatusText(MessageText(80));
   for (uint32_t k = 0; k < SectionCount(kSectionFolders); ++k) {
     const std::string folder = ExpandPathConstants(SectionField(kSectionFolders, k, 0));
-    ReportItem("folder " + folder, MakeFolderPath(folder));
+    // A record of the program group when the person chose none.
+    if (!folder.empty()) ReportItem("folder " + folder, MakeFolderPath(folder));
     StepProgress();
     HonourStopRequest();
   }
@@ -90,7 +91,7 @@ std::string InstallationFolderOf(const std::string& folder) {
 TInstallChoices DefaultChoices() {
   TInstallChoices choices;
   choices.installationFolder = InstallationFolderOf(ExpandPathConstants(FieldText(58)));
-  if (FieldFlag(86)) choices.shortcuts.group = FieldText(106);
+  if (FieldFlag(86)) choices.shortcuts.group = ExpandPathConstants(FieldText(106));
   return choices;
 }
 
@@ -101,6 +102,8 @@ void PrepareInstallation() {
 void RunInstallation(const TInstallChoices& choices, TProgressSink& sink) {
   TProgressBinding binding(sink);
   PathState().installationFolder = choices.installationFolder;
+  const bool group = FieldFlag(86) && !choices.shortcuts.noShortcuts;
+  PathState().programGroup = group ? choices.shortcuts.group : std::string();
   SetProgressRange(FieldInt(48));
   CheckHeader();
   PrepareInstallation();

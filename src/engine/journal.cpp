@@ -15,6 +15,7 @@ struct TJournal {
   std::vector<std::function<void()>> undo;  // one for each change, oldest first
   std::vector<std::string> keptAside;
   std::vector<std::string> commands;
+  std::vector<std::string> foldersMade;
 };
 
 TJournal& Journal() {
@@ -88,10 +89,15 @@ void JournalReplacedFile(const std::string& path, const std::string& aside) {
 
 namespace {
 void JournalCreatedFolders(const std::vector<std::string>& folders) {
-  for (const std::string& folder : folders)
+  if (!Journal().open) return;
+  for (const std::string& folder : folders) {
+    Journal().foldersMade.push_back(folder);
     Record([folder] { Undone("folder " + folder, RemoveDirectoryA(folder.c_str()) != FALSE); });
+  }
 }
 }  // namespace
+
+const std::vector<std::string>& JournalFoldersMade() { return Journal().foldersMade; }
 
 DWORD MakeFolderPath(const std::string& path) {
   std::vector<std::string> created;

@@ -28,6 +28,8 @@ void JournalReplacedFile(const std::string& path, const std::string& aside);
 // CreateFolderPath and CreateFoldersFor, the folders they make recorded.
 DWORD MakeFolderPath(const std::string& path);
 void MakeFoldersFor(const std::string& path);
+// The folders this installation made so far, parents first.
+const std::vector<std::string>& JournalFoldersMade();
 // A file is about to be written at path by other means than the file
 // writer: an existing one is kept aside (renamed beside it) and comes back
 // on undo, a new one is removed. 0, or the Windows error of the rename.

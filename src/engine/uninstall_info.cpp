@@ -12,6 +12,7 @@
 #include "lang/path_constants.h"
 #include "startup/corrupted_setup.h"
 #include "startup/resource_dispatch.h"
+#include "toolkit/file_stream.h"
 #include "toolkit/folders.h"
 #include "toolkit/win32_handle.h"
 
@@ -53,6 +54,19 @@ DWORD WriteLog(const std::string& logPath, const std::string& text) {
   return ERROR_SUCCESS;
 }
 
+// The log an earlier version left at the path; empty when there is none or
+// it cannot be read whole.
+TUninstallLog PreviousLog(const std::string& logPath) {
+  constexpr int64_t kLogSizeLimit = int64_t(64) << 20;  // as much as the uninstaller reads
+  auto file = TFileStream::Open(logPath, TFileStream::Mode::OpenRead);
+  if (!file) return TUninstallLog{};
+  const int64_t size = file->Size();
+  if (size <= 0 || size > kLogSizeLimit) return TUninstallLog{};
+  std::string text(size_t(size), '\0');
+  if (!file->ReadExact(&text[0], int32_t(size))) return TUninstallLog{};
+  return ParseUninstallLog(text);
+}
+
 // Without its uninstaller or its log the product could never be removed, and
 // its installed-programs entry would name what is not there: the whole
 // installation is undone instead.
@@ -79,6 +93,8 @@ void WriteUninstallInfo() {
   input.files.swap(UninstallFileList());  // the list is released here
   if (logPath.empty()) return;
   input.installationFolder = PathState().installationFolder;
+  input.foldersMade = JournalFoldersMade();
+  input.previous = PreviousLog(logPath);
   input.expand = ExpandPathConstants;
   input.message = [](int m) { return MessageText(m); };
   const DWORD kept = JournalNewFile(logPath);

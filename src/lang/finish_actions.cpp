@@ -8,6 +8,7 @@
 #include "archive/setup_script.h"
 #include "lang/folders.h"
 #include "lang/restart_windows.h"
+#include "toolkit/run_log.h"
 #include "toolkit/path_parts.h"
 
 namespace {
@@ -49,5 +50,5 @@ void RunFinishActions(const TFinishChoices& choices) {
   if (FieldFlag(39) && choices.launch) LaunchProgram(ExpandPathConstants(FieldText(43)));
   if (FieldFlag(79) && choices.readme) OpenReadme(ExpandPathConstants(FieldText(47)));
   if (FieldFlag(36) && choices.website) OpenWithDefaultAction(ExpandPathConstants(FieldText(37)));
-  if (FieldFlag(52) && choices.restartNow) RestartWindows();
+  if ((FieldFlag(52) || RestartPendingCount() > 0) && choices.restartNow) RestartWindows();
 }

@@ -84,6 +84,14 @@ int ShellFolderOfCode(uint8_t code) {
   return -1;
 }
 
+// The folder of the group the shortcuts go into, once the installation
+// knows it; empty without a group.
+std::string ProgramGroupFolder() {
+  const std::string& group = PathState().programGroup;
+  const std::string programs = group.empty() ? std::string() : ShellFolderPath(CSIDL_PROGRAMS);
+  return programs.empty() ? std::string() : programs + "\\" + group;
+}
+
 std::string LongFormForCode(uint8_t code) {
   std::string text;
   if (StateFolderForCode(code, text)) return text;
@@ -102,6 +110,7 @@ std::string LongFormForCode(uint8_t code) {
     case 18: return SetupFolder();
     case 20: return UserName();
     case 22: return ComputerName();
+    case 23: return ProgramGroupFolder();
     default: return std::string();
   }
 }

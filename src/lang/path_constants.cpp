@@ -18,6 +18,7 @@ bool StateFolderForCode(uint8_t code, std::string& text) {
   const TPathState& state = PathState();
   if (code == 4) text = state.installationFolder;
   else if (code == 21) text = state.languageName;
+  else if (code == 24) text = state.programGroup;
   else if (code >= 81 && code <= 99) {
     size_t k = size_t(code - 81);
     text = k < state.registryVariables.size() ? state.registryVariables[k] : std::string();

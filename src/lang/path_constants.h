@@ -3,6 +3,7 @@
 //
 //   1..40   a folder or value of the code table, long form
 //   41..80  the same as code - 40, in its short 8.3 form
+//   23      the program group's folder, 24 its name (empty without a group)
 //   81..99  registry variable number code - 81
 //   others  the empty text
 #pragma once
@@ -25,11 +26,12 @@ std::string DropTrailingBackslash(std::string text);
 struct TPathState {
   std::string installationFolder;              // code 04, as last stored
   std::string languageName;                    // code 21
+  std::string programGroup;                    // code 24; code 23 is its folder
   std::vector<std::string> registryVariables;  // codes 81..99
 };
 TPathState& PathState();
 
-// Codes 4, 21 and 81..99, which need no Windows call (before the
+// Codes 4, 21, 24 and 81..99, which need no Windows call (before the
 // trailing-backslash rule); false for other codes.
 bool StateFolderForCode(uint8_t code, std::string& text);
 

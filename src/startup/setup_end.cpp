@@ -27,4 +27,7 @@ void EndSetup(int exitCode) {
   ExitProcess(UINT(FinishSetup(exitCode)));
 }
 
-int CompletedExitCode() { return FailureCount() > 0 ? kExitWithErrors : kExitOk; }
+int CompletedExitCode() {
+  if (FailureCount() > 0) return kExitWithErrors;
+  return RestartPendingCount() > 0 ? kExitRestartNeeded : kExitOk;
+}

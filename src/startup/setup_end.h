@@ -10,5 +10,6 @@ int FinishSetup(int exitCode);
 // installation undoes its changes there. Null removes it.
 void SetEndHook(void (*hook)());
 // The exit code of a run whose installation completed: kExitOk, or
-// kExitWithErrors when any item could not be made.
+// kExitWithErrors when any item could not be made, else kExitRestartNeeded
+// when a file in use is only replaced at Windows' next start.
 int CompletedExitCode();

@@ -13,6 +13,7 @@ TWin32Handle& LogFile() {
 }
 
 int g_failures = 0;
+int g_restartPending = 0;
 
 std::vector<std::string>& Failures() {
   static std::vector<std::string> failures;
@@ -68,6 +69,13 @@ void LogFailure(const std::string& what, DWORD error) {
 }
 
 int FailureCount() { return g_failures; }
+
+void LogRestartPending(const std::string& what) {
+  ++g_restartPending;
+  LogLine("AT RESTART " + what);
+}
+
+int RestartPendingCount() { return g_restartPending; }
 
 const std::vector<std::string>& FirstFailures() { return Failures(); }
 

@@ -18,6 +18,10 @@ void LogLine(const std::string& text);
 // its system text ("what" names the item: "file C:\...\a.dll").
 void LogFailure(const std::string& what, DWORD error);
 int FailureCount();
+// Counts one item that Windows completes at its next start (a file in use,
+// replaced then) and logs it.
+void LogRestartPending(const std::string& what);
+int RestartPendingCount();
 // The first few items that failed, as LogFailure named them.
 constexpr size_t kFailuresKept = 3;
 const std::vector<std::string>& FirstFailures();

@@ -144,7 +144,8 @@ void SetUpFinishPage() {
   Show(c.launchBox, FieldFlag(39) && FieldFileExists(43));
   Show(c.readmeBox, FieldFlag(79) && FieldFileExists(47));
   Show(c.websiteBox, FieldFlag(36));
-  const bool restart = FieldFlag(52);
+  // A file in use is only replaced at the next start: the restart is offered.
+  const bool restart = FieldFlag(52) || RestartPendingCount() > 0;
   if (restart) {
     SetCaption(c.restartNow, 66);
     SetCaption(c.restartLater, 67);
@@ -229,7 +230,7 @@ void FillTexts() {
       SetText(c.startMenuInstruction, 19);
       FillGroupList(c.groupList);
     }
-    SetWindowTextA(c.groupEdit, FieldText(106).c_str());
+    SetWindowTextA(c.groupEdit, ExpandPathConstants(FieldText(106)).c_str());
   }
   if (FieldFlag(22)) {
     Show(c.desktopCheck, FieldFlag(88));

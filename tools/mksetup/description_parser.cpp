@@ -248,6 +248,10 @@ bool TDescriptionParser::ProductSetting(const std::string& key, const std::strin
   TProductValues& p = context_.product;
   if (key == "product" || key == "version" || key == "publisher") {
     (key == "product" ? p.product : key == "version" ? p.version : p.publisher) = value;
+  } else if (key == "product id") {
+    if (value.empty() || value.find('\\') != std::string::npos)
+      Fail("'product id' names the product's entry in the list of installed programs: a name without backslashes");
+    productId_ = value;
   } else if (key == "uninstaller") {
     std::optional<bool> on = ParseSwitch(value);
     context_.uninstaller = !on || *on;

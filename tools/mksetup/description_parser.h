@@ -77,6 +77,7 @@ private:
   void AddGeneratedRecord(const std::string& kind, const std::vector<std::string>& fields,
                           std::optional<TBytes> content = std::nullopt);
   void AddUninstaller();
+  void FindEarlierVersion(const std::string& entryKey);
   void AddProductFolders();
 
   // Once every line is read (description.cpp).
@@ -92,6 +93,7 @@ private:
   std::vector<std::pair<int, int>> emptySwitches_;          // raw "field N =": field, line
   std::string uninstallerSource_;   // "uninstaller =": a file, or "" for the one beside the stub
   int uninstallerLine_ = 0;
+  std::string productId_;           // "product id =": the entry's key name; "" for the product's name
   std::vector<TPendingRecord> records_;  // added to the builder once the mode is known
   std::optional<TProductFolder> folder_;  // the open [files] block
   std::vector<TProductFolder> folders_;

@@ -7,6 +7,13 @@
 #include "mksetup/description_values.h"
 #include "mksetup/english_messages.h"
 
+namespace {
+// The entry's value that names the program group used.
+const char kGroupValueName[] = "StartMenuGroup";
+// Path constants reach registry variables 0 to 18.
+constexpr size_t kReferableVariables = 19;
+}  // namespace
+
 void TDescriptionParser::AddRecord(TPendingRecord& record) {
   const TRecordKind* kind = record.kind;
   std::string what = "a [" + (kind ? kind->block : std::string("resource")) + "]";
@@ -165,11 +172,13 @@ void TDescriptionParser::AddUninstaller() {
   records_.back().fields[kFileTimeField] = std::to_string(SourceFileTime(source));
 
   const TProductValues& p = context_.product;
-  const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + p.product;
+  const std::string key =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + (productId_.empty() ? p.product : productId_);
   const std::vector<std::pair<std::string, std::string>> texts = {
       {"DisplayName", p.product}, {"DisplayVersion", p.version}, {"Publisher", p.publisher},
       {"UninstallString", "\"" + program + "\""}, {"QuietUninstallString", "\"" + program + "\" /S"},
-      {"DisplayIcon", program}, {"InstallLocation", "{install}"}};
+      {"DisplayIcon", program}, {"InstallLocation", "{install}"},
+      {kGroupValueName, context_.groupShortcuts ? "{group name}" : ""}};
   for (const auto& [name, data] : texts)
     if (!data.empty()) AddGeneratedRecord("registry", {"HKLM", key, name, data, "text", "on", "on"});
   const uint64_t kibibytes = (context_.fileBytes + 1023) / 1024;
@@ -177,5 +186,28 @@ void TDescriptionParser::AddUninstaller() {
            {"EstimatedSize", std::to_string(kibibytes)}, {"NoModify", "1"}, {"NoRepair", "1"}})
     AddGeneratedRecord("registry", {"HKLM", key, name, data, "number", "on", "on"});
   AddGeneratedRecord("folder", {"{install}", "on"});
-  if (context_.groupShortcuts) AddGeneratedRecord("folder", {"{start menu programs}\\" + named(106), "on"});
+  if (context_.groupShortcuts) AddGeneratedRecord("folder", {"{group}", "on"});
+  FindEarlierVersion(key);
+}
+
+// The setup of a later version finds the installed one through its entry:
+// the folder and the program group it used become the defaults (/P= and
+// /G= still replace them). A publisher's own "field N", or a value that
+// already reads a registry variable, is left as given.
+void TDescriptionParser::FindEarlierVersion(const std::string& entryKey) {
+  size_t variables = 0;
+  for (const TPendingRecord& record : records_)
+    if (record.kind && record.kind->section == kSectionRegistryVariables) ++variables;
+  auto readFromEntry = [&](int field, const std::string& valueName) {
+    const THeaderSetting& setting = HeaderSettingOf(field);
+    const auto given = namedValues_.find(field);
+    const std::string value = given != namedValues_.end() ? given->second.first : setting.fallback;
+    const bool ownScheme = value.find("{variable") != std::string::npos || value.find("@$&%8") != std::string::npos ||
+                           value.find("@$&%9") != std::string::npos;
+    if (headerGiven_.count(field) || ownScheme || variables >= kReferableVariables) return;
+    AddGeneratedRecord("registry variable", {"HKLM", entryKey, valueName, value});
+    namedValues_[field] = {"{variable " + std::to_string(variables++) + "}", uninstallerLine_};
+  };
+  readFromEntry(58, "InstallLocation");
+  if (context_.groupShortcuts) readFromEntry(106, kGroupValueName);
 }

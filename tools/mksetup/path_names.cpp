@@ -34,6 +34,8 @@ const TFolder kFolders[] = {
     {20, "user name", "the name of the logged-on user"},
     {21, "language", "the name of the language chosen"},
     {22, "computer name", "the computer's name"},
+    {23, "group", "the program group's folder; empty when the person chose none"},
+    {24, "group name", "the name of the program group chosen"},
     {26, "app data", "the user's application data folder"},
     {27, "common app data", "the application data folder of all users"},
     {28, "common desktop", "the desktop of all users"},
