@@ -436,7 +436,7 @@ TEST(PublisherDescription, AFewNamedLinesMakeACompleteSetup) {
   const std::map<int, std::string> expected = {
       {110, "0"}, {61, "511"}, {99, "0"}, {100, "0"}, {2, "0"}, {41, "0"}, {111, "1"}, {112, "1"}, {115, "1"},
       {116, "1"}, {30, "1"}, {84, "0"}, {49, "0"}, {56, "1"}, {113, "1"}, {22, "0"}, {114, "0"}, {52, "0"},
-      {65, "Velmora Notes Setup"}, {58, "@$&%01\\Velmora Notes"}, {106, "Velmora Notes"},
+      {65, "Velmora Notes Setup"}, {58, "@$&%81"}, {106, "@$&%82"}, {98, "2"},
       {91, "@$&%04\\uninstall.exe"}, {92, "@$&%04\\uninstall.ini"}, {23, std::to_string(3000 + 5000 + 6)}};
   for (const auto& [field, value] : expected) EXPECT_EQ(Header(script, field), value) << "field " << field;
 
@@ -458,7 +458,28 @@ TEST(PublisherDescription, AFewNamedLinesMakeACompleteSetup) {
   EXPECT_EQ(RecordsWith(script, kSectionRegistry, 2, "EstimatedSize")[0][3], "8");
   EXPECT_EQ(RecordsWith(script, kSectionRegistry, 6, "1").size(), script.sections[kSectionRegistry].count);
   EXPECT_EQ(RecordsWith(script, kSectionFolders, 0, "@$&%04").size(), 1u);
-  EXPECT_EQ(RecordsWith(script, kSectionFolders, 0, "@$&%08\\Velmora Notes").size(), 1u) << "the program group";
+  EXPECT_EQ(RecordsWith(script, kSectionFolders, 0, "@$&%23").size(), 1u) << "the program group used";
+  // A later version finds this one: its folder and group are the defaults.
+  const std::string entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora Notes";
+  EXPECT_EQ(Record(script, kSectionRegistryVariables, 0),
+            (std::vector<std::string>{"2", entry, "InstallLocation", "@$&%01\\Velmora Notes"}));
+  EXPECT_EQ(Record(script, kSectionRegistryVariables, 1),
+            (std::vector<std::string>{"2", entry, "StartMenuGroup", "Velmora Notes"}));
+  EXPECT_EQ(RecordsWith(script, kSectionRegistry, 2, "StartMenuGroup")[0][3], "@$&%24");
+  // Its own identity; a folder of the publisher's own scheme is left alone.
+  const TSetupScript renamed = ReadScript(Parse(std::string(kPublisherDescription) +
+                                                    "[setup]\nproduct id = VelmoraNotes_is1\n"
+                                                    "install folder = {variable 0}\\Notes\n"
+                                                    "[registry variable]\nroot = HKCU\nkey = Software\\V\nname = Home\n",
+                                                dir.Path()));
+  EXPECT_EQ(Header(renamed, 58), "@$&%81\\Notes");
+  EXPECT_EQ(Header(renamed, 106), "@$&%82");
+  EXPECT_EQ(Record(renamed, kSectionRegistryVariables, 1)[1],
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelmoraNotes_is1");
+  EXPECT_EQ(RecordsWith(renamed, kSectionRegistry, 2, "DisplayName")[0][1],
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelmoraNotes_is1");
+  EXPECT_THROW(Parse(std::string(kPublisherDescription) + "[setup]\nproduct id = a\\b\n", dir.Path()),
+               TDescriptionError);
 
   // Every step the installation takes moves the bar once.
   auto count = [&](TSection s) { return int(script.sections[s].count); };

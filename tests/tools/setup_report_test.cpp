@@ -152,7 +152,7 @@ TEST(NamedForms, AreWhatThePublisherWritesAndNothingElse) {
       {kSectionFiles, 4, "135", "readonly hidden system normal"}, {kSectionFiles, 4, "8", none},
       {kSectionCommands, 4, "1", none},  // a phase has no name
       {kSectionShortcuts, 2, "@$&%44\\a.exe @$&%81", "{short install}\\a.exe {variable 0}"},
-      {kSectionFolders, 0, "@$&%23\\x@$&%4x@$&%0", none},  // no such code, no two digits, cut short
+      {kSectionFolders, 0, "@$&%36\\x@$&%4x@$&%0", none},  // no such code, no two digits, cut short
       {-1, 4, "8388608", "#000080"}, {-1, 4, "2147483663", none}, {-1, 110, "1", "on"}, {-1, 110, "", none},
       {-1, 41, "0", "off"}, {-1, 58, "@$&%01\\Notes", "{program files}\\Notes"}, {-1, 61, "511", none},
   };
