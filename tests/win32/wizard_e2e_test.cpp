@@ -533,3 +533,49 @@ TEST_F(Wizard, UnusableFoldersAndGroupsAreRefusedBeforeAnythingChanges) {
   }
   DeleteFileA(log.c_str());
 }
+
+// An upgrade: the setup reads the installed version's entry (through its
+// registry variables, as mksetup writes them for an uninstaller) and its
+// Destination and Start Menu pages offer the folder and group in use; with
+// no entry, the description's own defaults.
+TEST_F(Wizard, AnUpgradeOffersTheFolderAndGroupInUse) {
+  const char kEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora Wizard Upgrade";
+  TScriptBuilder script = WizardScript();
+  for (int page : {111, 30, 84, 114, 115}) script.SetField(page, "0");  // Destination, then Start Menu
+  script.AddRecord(kSectionRegistryVariables, {"2", kEntry, "InstallLocation", kDefault});
+  script.AddRecord(kSectionRegistryVariables, {"2", kEntry, "StartMenuGroup", "Velmora Group"});
+  script.SetField(58, "@$&%81");
+  script.SetField(106, "@$&%82");
+  const std::string setup = BuildWizardSetup("wizard-upgrade", script);
+  struct TCase {
+    bool installed;
+    std::string folder, group;
+  } cases[] = {{true, kChosen, "Velmora Tools"}, {false, kDefault, "Velmora Group"}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.installed);
+    if (c.installed) {
+      HKEY key = nullptr;
+      ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                ERROR_SUCCESS);
+      const std::string folder = c.folder + "\\";  // one trailing backslash is dropped
+      RegSetValueExA(key, "InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                     DWORD(folder.size() + 1));
+      RegSetValueExA(key, "StartMenuGroup", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.group.c_str()),
+                     DWORD(c.group.size() + 1));
+      RegCloseKey(key);
+    } else {
+      RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntry);
+    }
+    auto process = ui::TProcess::Start(setup, "");
+    HWND wizard = WaitForWizard(*process);
+    ASSERT_TRUE(wizard);
+    HWND folder = ui::FindChild(VisiblePanel(wizard), "Edit");
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(ui::Text(folder), c.folder);
+    ASSERT_TRUE(Next(wizard));
+    HWND group = ui::FindChild(VisiblePanel(wizard), "Edit");
+    ASSERT_TRUE(group);
+    EXPECT_EQ(ui::Text(group), c.group);
+  }
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntry);
+}
