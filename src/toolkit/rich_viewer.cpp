@@ -3,6 +3,8 @@
 #include <ole2.h>
 #include <richedit.h>
 
+#include <cstring>
+
 #include "toolkit/controls.h"
 #include "toolkit/win32_handle.h"
 
@@ -78,13 +80,20 @@ HWND CreateRichViewer(HWND parent, int x, int y, int width, int height, COLORREF
   return viewer;
 }
 
-bool LoadRtfFile(HWND viewer, const std::string& path) {
+bool LoadDocumentFile(HWND viewer, const std::string& path) {
   TWin32Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!file) return false;
+  // The rich edit control shows nothing of a text that is not RTF.
+  char start[5] = {};
+  DWORD got = 0;
+  if (!ReadFile(file.Get(), start, sizeof start, &got, nullptr) ||
+      SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+    return false;
+  const bool rtf = got == sizeof start && std::memcmp(start, "{\\rtf", sizeof start) == 0;
   EDITSTREAM stream{};
   stream.dwCookie = reinterpret_cast<DWORD_PTR>(file.Get());
   stream.pfnCallback = ReadFileChunk;
-  SendMessageA(viewer, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+  SendMessageA(viewer, EM_STREAMIN, rtf ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&stream));
   return stream.dwError == 0;
 }
 

@@ -9,7 +9,8 @@
 // A viewer that is not a tab stop also shows the arrow cursor. Null when no
 // rich edit library could be loaded.
 HWND CreateRichViewer(HWND parent, int x, int y, int width, int height, COLORREF background, bool tabStop);
-// Streams the file in as RTF; false when it cannot be read.
-bool LoadRtfFile(HWND viewer, const std::string& path);
+// Streams the file in: as RTF when it starts with "{\rtf", else as plain
+// text (a publisher's licence.txt); false when it cannot be read.
+bool LoadDocumentFile(HWND viewer, const std::string& path);
 // The window class of the library in use ("" before the first viewer).
 const char* RichViewerClass();

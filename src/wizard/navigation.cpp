@@ -214,11 +214,11 @@ void FillTexts() {
   const TLanguageState& language = LanguageState();
   if (FieldFlag(30)) {
     SetText(c.licenceInstruction, 18);
-    LoadRtfFile(c.licenceViewer, TemporaryFileName(language.licenceText));
+    LoadDocumentFile(c.licenceViewer, TemporaryFileName(language.licenceText));
   }
   if (FieldFlag(84)) {
     SetText(c.informationInstruction, 82);
-    LoadRtfFile(c.informationViewer, TemporaryFileName(language.informationText));
+    LoadDocumentFile(c.informationViewer, TemporaryFileName(language.informationText));
   }
   if (FieldFlag(112)) {
     SetText(c.folderFrameBox, 29);

@@ -71,14 +71,17 @@ for link in "${links[@]}"; do
   check "the shortcut ${link##*\\} is there" cp "$(unix_path "$link")" out/links/
 done
 
+echo "== the same product again, as an upgrade"
+check "installed again with /S and no folder given (exit 0)" test "$(run sample.exe /S)" = 0
+check "it goes where the product is, not to its default folder" \
+  test ! -e "$(unix_path 'C:\Program Files\Velmora Sample')"
+check "its files are whole in the folder in use" same_bytes
+
 echo "== its uninstaller"
 check "the uninstaller removes the product (exit 0)" \
   test "$(run "$folder\\Uninstall.exe" /S)" = 0
-# Empty folders the setup made to hold files still stay (the installation
-# folder and fonts\); they are listed, not counted.
-leftovers() { find "$installed" -mindepth 1 ! -type d 2>/dev/null | tee out/leftover-files.txt; }
-check "no file of the product is left" test -z "$(leftovers)"
-find "$installed" -type d 2>/dev/null | sed 's/^/note: an empty folder stays: /'
+leftovers() { find "$installed" 2>/dev/null | tee out/leftover-files.txt; }
+check "nothing of the product is left, its folders neither" test -z "$(leftovers)"
 
 for link in "${links[@]}"; do
   check "the shortcut ${link##*\\} is gone" test ! -e "$(unix_path "$link")"

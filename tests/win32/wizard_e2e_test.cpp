@@ -52,6 +52,8 @@ TBytes KeyedPicture() {
 }
 
 const char kLicence[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 VELMORA TEST LICENCE\\par Second line\\par}";
+// A publisher's information.txt: plain text, shown as it stands.
+const char kInformation[] = "Velmora plain information\r\n{not RTF} \\par stays as typed";
 
 TScriptBuilder WizardScript() {
   TScriptBuilder s = PermissiveScript();
@@ -91,7 +93,7 @@ std::string BuildWizardSetup(const std::string& name, TScriptBuilder script) {
   script.SetField(48, "8");
   TArchiveInput input = SetupWith(script, {{4, KeyedPicture()},
                                            {15, TBytes(kLicence, kLicence + sizeof kLicence - 1)},
-                                           {16, TBytes(kLicence, kLicence + sizeof kLicence - 1)}});
+                                           {16, TBytes(kInformation, kInformation + sizeof kInformation - 1)}});
   input.files = {TBytes(300, 'r'), TBytes(5000, 'd')};
   return WriteSetup(FreshFolder(name), BuildSetupImage(input).executable);
 }
@@ -210,6 +212,10 @@ TEST_F(Wizard, AFullWalkFromWelcomeToFinishInstallsWhatTheUserChose) {
 
   ASSERT_TRUE(Next(wizard));
   ExpectInnerFrame(wizard, "W34", "W82", "W23");
+  HWND information = ui::FindChild(VisiblePanel(wizard), "RichEdit50W");
+  ASSERT_TRUE(information);
+  EXPECT_NE(ui::Text(information).find("Velmora plain information"), std::string::npos) << ui::Text(information);
+  EXPECT_NE(ui::Text(information).find("{not RTF} \\par stays as typed"), std::string::npos) << ui::Text(information);
 
   // Destination: the default folder; a missing drive disables Next.
   ASSERT_TRUE(Next(wizard));
