@@ -67,6 +67,7 @@ TStartupResult RunStartupDriver() {
   }
   BeginUnattendedRecord(arguments);
   if (!CreateTemporaryFolder()) CannotRunError(kNoTemporaryFolderText);
+  LogLine("temporary folder: " + TemporaryFolder());
   TMemoryStream script;
   OpenSetupArchive(script);
   if (!ParseScriptHeader(script)) CorruptedSetupError();

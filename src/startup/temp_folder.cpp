@@ -8,7 +8,10 @@
 #include "toolkit/folders.h"
 #include "toolkit/win32_handle.h"
 
-std::string TemporaryFolder() {
+namespace {
+
+// The user's temporary folder with a trailing backslash, or "".
+std::string UserTemporaryPath() {
   std::vector<char> buffer(MAX_PATH + 1);
   for (;;) {
     DWORD n = GetTempPathA(DWORD(buffer.size()), buffer.data());
@@ -17,14 +20,19 @@ std::string TemporaryFolder() {
     buffer.resize(n + 1);  // the path did not fit: n is the size it needs
   }
   std::string path(buffer.data());
-  if (path.empty()) return path;
-  if (path.back() != '\\') path += '\\';
-  return path + "$inst\\";
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path;
 }
 
-std::string TemporaryFileName(int number) { return TemporaryFolder() + std::to_string(number) + ".tmp"; }
+struct TRunFolder {
+  std::string path;   // with its trailing backslash; "" until one is made
+  bool made = false;  // it is there, and ours to remove
+};
 
-namespace {
+TRunFolder& RunFolder() {
+  static TRunFolder folder;
+  return folder;
+}
 
 // The numbers of the files this run wrote (item codes: at most 256).
 std::set<int>& WrittenFiles() {
@@ -32,25 +40,54 @@ std::set<int>& WrittenFiles() {
   return numbers;
 }
 
-}  // namespace
-
-bool CreateTemporaryFolder() {
-  const std::string folder = TemporaryFolder();
-  if (folder.empty()) return false;
-  CreateFolderPath(folder.substr(0, folder.size() - 1));
-  const DWORD attributes = GetFileAttributesA(folder.c_str());
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string WithoutBackslash(const std::string& folder) { return folder.substr(0, folder.size() - 1); }
+
+}  // namespace
+
+std::string TemporaryFolder() {
+  if (!RunFolder().path.empty()) return RunFolder().path;
+  const std::string user = UserTemporaryPath();
+  return user.empty() ? user : user + "$inst\\";
+}
+
+std::string TemporaryFileName(int number) { return TemporaryFolder() + std::to_string(number) + ".tmp"; }
+
+bool CreateTemporaryFolder() {
+  TRunFolder& run = RunFolder();
+  if (run.made && IsFolder(run.path)) return true;
+  const std::string user = UserTemporaryPath();
+  if (user.empty()) return false;
+  CreateFolderPath(WithoutBackslash(user));
+  for (int n = 0; n < kTemporaryFolderNames; ++n) {
+    const std::string folder = user + "$inst" + (n == 0 ? std::string() : std::to_string(n));
+    if (CreateDirectoryA(folder.c_str(), nullptr)) {
+      run.path = folder + "\\";
+      run.made = true;
+      return true;
+    }
+    // Taken by a folder or a file, or a folder on its way out: try the next
+    // name. Anything else (no such path, no rights) holds for every name.
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS && error != ERROR_ACCESS_DENIED) return false;
+  }
+  return false;
+}
+
 void DeleteTemporaryFiles() {
+  TRunFolder& run = RunFolder();
+  if (!run.made) return;
   for (int number : WrittenFiles()) DeleteFileA(TemporaryFileName(number).c_str());
   WrittenFiles().clear();
-  std::string folder = TemporaryFolder();
-  if (!folder.empty()) RemoveDirectoryA(folder.substr(0, folder.size() - 1).c_str());
+  if (RemoveDirectoryA(WithoutBackslash(run.path).c_str()) || !IsFolder(run.path)) run.made = false;
 }
 
 bool WriteTemporaryFile(int number, const void* bytes, size_t size) {
-  if (TemporaryFolder().empty()) return false;
+  if (!RunFolder().made) return false;
   std::string name = TemporaryFileName(number);
   DeleteFileA(name.c_str());
   WrittenFiles().insert(number);
