@@ -20,6 +20,7 @@
 #include "startup/resource_dispatch.h"
 #include "startup/temp_folder.h"
 #include "startup/setup_end.h"
+#include "startup/single_instance.h"
 #include "toolkit/file_stream.h"
 #include "toolkit/run_log.h"
 
@@ -85,6 +86,9 @@ TStartupResult RunStartupDriver() {
   ShowWindow(ApplicationWindow(), flags.silent ? SW_HIDE : SW_SHOW);
   if (!ParseScriptSections(script)) CorruptedSetupError();
   LogLine("setup script sound: " + title);
+  // Before the language dialog and the wizard: a second run of the product
+  // ends here with nothing changed.
+  ClaimProductInstance();
   if (!SelectLanguage()) {
     LogLine("language dialog cancelled");
     return {true, FinishSetup(kExitUserCancelled)};
