@@ -727,3 +727,53 @@ TEST(Uninstaller, AHostileLogTouchesNothingOutsideTheProduct) {
   RemoveDirectoryA(fresh.c_str());
   DeleteFileA(PendingDeletionOf(uninstaller).c_str());
 }
+
+namespace {
+
+// What wineboot.exe was asked since the last call, when it is the recorder
+// of uninst_restart_check.sh: each session's own "--init" left out.
+std::vector<std::string> WinebootRequests() {
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  std::vector<std::string> requests;
+  for (const char* folder : {"\\system32\\", "\\syswow64\\"}) {
+    const std::string record = windows + std::string(folder) + "started.txt";
+    for (const std::string& line : RecordLines(record))
+      if (line.find("--init") == std::string::npos) requests.push_back(line.substr(line.find("wineboot.exe") + 12));
+    DeleteFileA(record.c_str());
+  }
+  return requests;
+}
+
+}  // namespace
+
+// Finish restarts Windows only with "restart now" chosen: the request Wine's
+// ExitWindowsEx makes of wineboot.exe for a restart that lets programs save
+// their documents. Runs in the prefix of uninst_restart_check.sh only.
+TEST(UninstallerRestart, FinishWithRestartNowRestartsWindowsAndRestartLaterDoesNot) {
+  if (!getenv("VELMORA_WINEBOOT_RECORDER")) GTEST_SKIP() << "needs the recording wineboot.exe of uninst_restart_check.sh";
+  WinebootRequests();
+  for (bool now : {false, true}) {
+    TSmallProduct product(now ? "restart-now" : "restart-later", 0);
+    auto holder = HoldOpen(product.p + "a.dat");
+    auto process = ui::TProcess::Start(product.exe, "");
+    HWND window = WaitForUninstallWindow(*process);
+    ASSERT_TRUE(window);
+    ui::Click(ui::FindChild(window, "Button", "Text 1"));
+    HWND finish = nullptr;
+    for (int i = 0; i < 400 && !finish; ++i, Sleep(25)) finish = ui::FindChild(window, "Button", "Text 16");
+    ASSERT_TRUE(finish) << "the completion page";
+    HWND choice = ui::FindChild(window, "Button", now ? "Text 33" : "Text 34");
+    ASSERT_TRUE(choice);
+    ui::Click(choice);
+    ui::Click(finish);
+    EXPECT_EQ(process->WaitForExit(20000), 9) << "removed; a restart completes it";
+    std::vector<std::string> requests;
+    for (int i = 0; i < 100 && requests.empty(); ++i, Sleep(50)) requests = WinebootRequests();  // it runs detached
+    if (now) {
+      EXPECT_EQ(requests, std::vector<std::string>{" --end-session --force"});
+    } else {
+      EXPECT_TRUE(requests.empty()) << requests.front();
+    }
+  }
+}

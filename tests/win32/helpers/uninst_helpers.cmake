@@ -14,3 +14,7 @@ add_dependencies(win32_tests uninstall uninst_recorder uninst_holder uninst_comp
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)  # the shipped uninstaller is the 32-bit one
   add_test(NAME uninstall_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports $<TARGET_FILE:uninstall>)
 endif()
+# Finish with "restart now", in a Wine prefix whose wineboot.exe records
+# what it is asked to do.
+add_test(NAME uninstaller_restart_check
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/win32/helpers/uninst_restart_check.sh ${CMAKE_BINARY_DIR})
