@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "engine/installation.h"
+#include "engine/install_choices.h"
 
 // "" when the installation folder can take every path the script puts under
 // {install} (or the script puts nothing there); otherwise the reason (see

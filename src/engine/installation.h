@@ -4,13 +4,8 @@
 #pragma once
 #include <string>
 
+#include "engine/install_choices.h"
 #include "engine/progress.h"
-#include "engine/shortcut_path.h"
-
-struct TInstallChoices {
-  std::string installationFolder;  // what path constant 04 stands for
-  TShortcutChoices shortcuts;
-};
 
 // What path constant 04 stands for when folder is chosen: folder with one
 // trailing backslash.

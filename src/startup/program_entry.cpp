@@ -13,7 +13,7 @@
 #include "startup/startup_driver.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/piecewise_copy.h"
-#include "wizard/wizard_window.h"
+#include "wizard/wizard_start.h"
 
 // The application's message loop, until a quit request.
 static void RunMessageLoop() {

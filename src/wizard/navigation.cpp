@@ -27,7 +27,6 @@
 #include "toolkit/rich_viewer.h"
 #include "toolkit/run_log.h"
 #include "wizard/page_sequence.h"
-#include "wizard/progress_page.h"
 #include "wizard/startup_notice.h"
 #include "wizard/summary.h"
 #include "wizard/wizard_pages.h"
@@ -185,13 +184,15 @@ void SetUpFinishPage() {
   EndSetup(CompletedExitCode());
 }
 
+void (*g_install)() = nullptr;
+
 void RunProgressPage() {
   const TWizardControls& c = C();
   SetText(c.progressHeading, 5);
   EnableWindow(c.next, FALSE);
   EnableWindow(c.back, FALSE);
   PumpWindowMessages();
-  InstallFromWizard();
+  if (g_install) g_install();
   PumpWindowMessages();
   ++Navigation().position;
   ShowCurrentPage();
@@ -294,6 +295,8 @@ TNavigation& Navigation() {
 
 // The order differs from the one in which a person sees the results only
 // where nothing shows yet: every text is in place before the first page.
+void SetInstallationStep(void (*install)()) { g_install = install; }
+
 void BuildPageSequence() {
   TWizardControls& c = C();
   SetWindowTextA(c.window, ApplicationTitle().c_str());

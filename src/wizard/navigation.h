@@ -11,6 +11,8 @@ struct TNavigation {
 };
 TNavigation& Navigation();
 
+// The installation the Progress page runs, given by the layer above.
+void SetInstallationStep(void (*install)());
 // Fills the texts, builds the page sequence and shows the first page.
 void BuildPageSequence();
 // Shows the page at the current position.

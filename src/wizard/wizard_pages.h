@@ -1,6 +1,6 @@
 // The controls of every page, at their places, in their initial states.
 #pragma once
-#include "wizard/wizard_window.h"
+#include "wizard/wizard_controls.h"
 
 // The welcome panel (Welcome and Finish) and the inner page panels.
 void CreatePages(TWizardControls& c);

@@ -17,9 +17,7 @@
 #include "toolkit/header_band.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/top_window.h"
-#include "wizard/navigation.h"
 #include "wizard/page_sequence.h"
-#include "wizard/progress_page.h"
 #include "wizard/wizard_pages.h"
 
 namespace {
@@ -30,6 +28,11 @@ const DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CL
 
 TWizardControls g_controls;
 TFont g_font, g_boldFont;
+TWizardHandlers g_handlers;
+
+void Call(void (*handler)()) {
+  if (handler) handler();
+}
 
 // Minimize hides the background; restore (or the application coming back
 // while the background is hidden) shows it again behind the wizard.
@@ -46,35 +49,36 @@ void Command(HWND window, WORD id, WORD code) {
       return;
     case IDOK:  // Enter outside a button
     case kNextButton:
-      if (IsWindowEnabled(g_controls.next) && IsWindowVisible(g_controls.next)) NextClicked();
+      if (IsWindowEnabled(g_controls.next) && IsWindowVisible(g_controls.next)) Call(g_handlers.next);
       return;
     case kBackButton:
-      BackClicked();
+      Call(g_handlers.back);
       return;
     case kBrowseButton:
-      BrowseClicked();
+      Call(g_handlers.browse);
       return;
     case kFolderEdit:
-      if (code == EN_CHANGE) DestinationChanged();
+      if (code == EN_CHANGE) Call(g_handlers.folderChanged);
       return;
     case kGroupEdit:
-      if (code == EN_CHANGE) GroupChanged();
+      if (code == EN_CHANGE) Call(g_handlers.groupChanged);
       return;
     case kNoShortcutsBox:
-      if (code == BN_CLICKED) NoShortcutsClicked();
+      if (code == BN_CLICKED) Call(g_handlers.noShortcuts);
       return;
   }
 }
 
 LRESULT Notify(const NMHDR& header) {
-  if (header.idFrom == kGroupList && (header.code == NM_CLICK || header.code == LVN_ITEMCHANGED)) GroupListClicked();
+  if (header.idFrom == kGroupList && (header.code == NM_CLICK || header.code == LVN_ITEMCHANGED))
+    Call(g_handlers.groupListClicked);
   return 0;
 }
 
 LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
-      CloseRequested();
+      Call(g_handlers.closeRequested);
       return 0;
     case DM_GETDEFID:
       return MAKELONG(kNextButton, DC_HASDEFID);
@@ -184,16 +188,10 @@ void CreateWizardWindow() {
   SetKeyboardDialog(g_controls.window);
 }
 
-void BuildWizard() {
-  if (RunFlags().silent) {
-    // No pages: the hidden frame alone takes close requests and owns the
-    // message boxes.
-    g_controls = TWizardControls();
-    g_controls.window = CreateFrame();
-    SetWindowTextA(g_controls.window, ApplicationTitle().c_str());
-    InstallSilently();
-    return;
-  }
-  CreateWizardWindow();
-  BuildPageSequence();
+void SetWizardHandlers(const TWizardHandlers& handlers) { g_handlers = handlers; }
+
+void CreateHiddenFrame() {
+  g_controls = TWizardControls();
+  g_controls.window = CreateFrame();
+  SetWindowTextA(g_controls.window, ApplicationTitle().c_str());
 }

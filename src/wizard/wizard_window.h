@@ -4,37 +4,7 @@
 #pragma once
 #include <windows.h>
 
-enum TWizardControlId {
-  kBackButton = 10,
-  kNextButton = 11,
-  kBrowseButton = 20,
-  kFolderEdit = 21,
-  kGroupEdit = 22,
-  kGroupList = 23,
-  kNoShortcutsBox = 24,
-};
-
-struct TWizardControls {
-  HWND window = nullptr;
-  // The frame.
-  HWND header = nullptr;  // the band of the inner pages, with its title and subtitle
-  HWND branding = nullptr, brandingLine = nullptr;
-  HWND back = nullptr, next = nullptr, cancel = nullptr;
-  // Welcome and Finish share the welcome panel.
-  HWND welcomePanel = nullptr, sidePicture = nullptr, welcomeTitle = nullptr, welcomeText = nullptr;
-  HWND launchBox = nullptr, readmeBox = nullptr, websiteBox = nullptr, restartNow = nullptr, restartLater = nullptr;
-  // The inner pages, each on a panel of its own.
-  HWND licencePanel = nullptr, licenceInstruction = nullptr, licenceViewer = nullptr;
-  HWND informationPanel = nullptr, informationInstruction = nullptr, informationViewer = nullptr;
-  HWND destinationPanel = nullptr, destinationInstruction = nullptr, destinationPicture = nullptr;
-  HWND folderFrame = nullptr, folderFrameBox = nullptr, folderEdit = nullptr, browse = nullptr;
-  HWND startMenuPanel = nullptr, startMenuInstruction = nullptr, groupEdit = nullptr, groupList = nullptr;
-  HWND noShortcuts = nullptr;
-  HWND shortcutsPanel = nullptr, shortcutsInstruction = nullptr, shortcutsPicture = nullptr;
-  HWND desktopCheck = nullptr, startMenuCheck = nullptr, quickLaunchCheck = nullptr;
-  HWND readyPanel = nullptr, readyInstruction = nullptr, summaryViewer = nullptr;
-  HWND progressPanel = nullptr, progressHeading = nullptr, statusLine = nullptr, progressBar = nullptr;
-};
+#include "wizard/wizard_controls.h"
 
 // Null until the wizard is built.
 HWND WizardWindow();
@@ -43,6 +13,19 @@ TWizardControls& WizardControls();
 HWND PanelOfPage(int page);
 // Creates the window and every control, centred on the screen, hidden.
 void CreateWizardWindow();
-// CreateWizardWindow, then the page sequence; in silent mode only the hidden
-// frame, and then the whole installation.
-void BuildWizard();
+// What the controls' commands do, given by the layer above the window (the
+// navigation); a handler left null does nothing.
+struct TWizardHandlers {
+  void (*closeRequested)() = nullptr;  // WM_CLOSE, Cancel, Esc
+  void (*next)() = nullptr;            // Next, or Enter, while Next is usable
+  void (*back)() = nullptr;
+  void (*browse)() = nullptr;
+  void (*folderChanged)() = nullptr;   // the folder edit box's text changed
+  void (*groupChanged)() = nullptr;    // the group edit box's text changed
+  void (*noShortcuts)() = nullptr;     // the no-shortcuts box was clicked
+  void (*groupListClicked)() = nullptr;
+};
+void SetWizardHandlers(const TWizardHandlers& handlers);
+// The frame alone, hidden, titled as the application: a silent run's owner
+// of message boxes and receiver of close requests.
+void CreateHiddenFrame();
