@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <new>
 
 #include "startup/command_line.h"
@@ -31,7 +32,7 @@ const char kOutOfMemoryText[] = "There is not enough memory to remove the progra
 struct TRunState {
   bool silent = false;
   std::string logPath;
-  TSelfRelocation* self = nullptr;  // while the removal may have moved it
+  std::unique_ptr<TSelfRelocation> self;  // kept here, so that it outlives an unwinding
 };
 
 TRunState& Run() {
@@ -39,19 +40,20 @@ TRunState& Run() {
   return state;
 }
 
+// The uninstaller goes back to its place while its log is there to be read
+// again; else it is left to Windows' next start, as at a normal end.
 void ReportOutOfMemory() {
+  if (TSelfRelocation* self = Run().self.get()) {
+    if (GetFileAttributesA(Run().logPath.c_str()) != INVALID_FILE_ATTRIBUTES) self->MoveBack();
+    else self->ScheduleDeletion();
+  }
   if (!Run().silent) MessageBoxA(nullptr, kOutOfMemoryText, "Error", MB_ICONERROR | MB_OK);
 }
 
 // Out of memory anywhere, window procedures included, ends the run here
-// rather than as an exception crossing Windows' frames. The uninstaller goes
-// back to its place while its log is there to be read again.
+// rather than as an exception crossing Windows' frames.
 void OutOfMemory() {
   std::set_new_handler(nullptr);
-  if (TSelfRelocation* self = Run().self) {
-    if (GetFileAttributesA(Run().logPath.c_str()) != INVALID_FILE_ATTRIBUTES) self->MoveBack();
-    else self->ScheduleDeletion();
-  }
   ReportOutOfMemory();
   ExitProcess(kExitCannotRun);
 }
@@ -97,11 +99,11 @@ int Uninstall() {
 
   LeaveCurrentFolder();
   const std::vector<TRemovalStep> plan = BuildRemovalPlan(log, logPath, ProtectedFolders());
-  TSelfRelocation relocation(program);
-  Run().self = &relocation;
+  Run().self.reset(new TSelfRelocation(program));
+  TSelfRelocation& relocation = *Run().self;
   const int exitCode = options.silent ? ExitCodeOf(RunRemoval(plan, TRemovalTexts{}, relocation, TRemovalHooks{}))
                                       : RunUninstallWindow(log, trailer.picture, plan, relocation);
-  Run().self = nullptr;
+  Run().self.reset();
   return exitCode;
 }
 

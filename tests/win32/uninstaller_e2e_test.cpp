@@ -632,8 +632,10 @@ TEST(Uninstaller, TheCompletionPageNamesWhatStayedAndOffersARestart) {
   EXPECT_FALSE(ui::IsVisible(ui::FindChild(window, PROGRESS_CLASSA))) << "the question takes the bar's place";
   CreateDirectoryA((ExecutableFolder() + "screenshots").c_str(), nullptr);
   EXPECT_TRUE(ui::SaveScreenshot(window, ExecutableFolder() + "screenshots\\uninstaller-restart.bmp"));
-  ui::Click(later);
+  ui::Click(later);  // posted: answered in its turn
+  for (int i = 0; i < 200 && !ui::IsChecked(later); ++i) Sleep(10);
   EXPECT_TRUE(ui::IsChecked(later));
+  EXPECT_FALSE(ui::IsChecked(now)) << "one choice of two";
   ui::Click(finish);
   EXPECT_EQ(process->WaitForExit(20000), 4);
   EXPECT_TRUE(FileExists(product.p + "a.dat"));
