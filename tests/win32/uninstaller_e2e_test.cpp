@@ -555,9 +555,10 @@ TEST(Uninstaller, AFileInUseIsLeftToTheNextStartWithItsFoldersAndGivesCode9) {
   ASSERT_TRUE(CopyFileA("Z:\\usr\\share\\fonts\\truetype\\dejavu\\DejaVuSans.ttf", font.c_str(), FALSE));
   SetValue(HKEY_LOCAL_MACHINE, kFontsKey, fontName, font);
   SetValue(HKEY_CURRENT_USER, "Software\\VelmoraStaysTest\\Sub", "V", "x");
+  CreateDirectoryA((p + "logs").c_str(), nullptr);  // empty, but another program's current folder
   PlaceUninstaller(exe, p + "Uninstall.ini",
                    {{"f", Numbered({held, other, font, base + "Shared\\held.dat"})},
-                    {"e", Numbered({p, p + "bin", base + "Shared"})},
+                    {"e", Numbered({p, p + "bin", p + "logs", base + "Shared"})},
                     {"r1", {"0=1", "1=Software\\VelmoraStaysTest\\Sub", "2=V"}},
                     {"n1", {"0=" + fontName, "1=" + font}},
                     {"s", Settings(p, 5)}},
@@ -575,6 +576,14 @@ TEST(Uninstaller, AFileInUseIsLeftToTheNextStartWithItsFoldersAndGivesCode9) {
 
   auto holder = HoldOpen(held);
   auto sharedHolder = HoldOpen(base + "Shared\\held.dat");
+  // A program started in the empty folder: its current folder, which it holds.
+  Put(base + "elsewhere.dat");
+  const std::string event = "VelmoraUninstInLogs";
+  TWin32Handle inLogs(CreateEventA(nullptr, TRUE, FALSE, event.c_str()));
+  auto logsHolder = ui::TProcess::Start(ExecutableFolder() + "uninst_holder.exe",
+                                        "\"" + base + "elsewhere.dat\" " + event, p + "logs");
+  ASSERT_EQ(WaitForSingleObject(inLogs.Get(), 20000), WAIT_OBJECT_0);
+
   const DWORD start = GetTickCount();
   auto process = ui::TProcess::Start(exe, "/S");
   const int code = WaitPumping(*process, 30000);
@@ -587,11 +596,14 @@ TEST(Uninstaller, AFileInUseIsLeftToTheNextStartWithItsFoldersAndGivesCode9) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\VelmoraStaysTest"));
   EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kFontsKey, fontName));
 
-  // The held file first, then its folder, then the folder above.
+  // The held file first, then its folder, then the folder above, after the
+  // empty folder that a program holds as its current one.
   const int file = PendingIndex(held), bin = PendingIndex(p + "bin"), product = PendingIndex(p.substr(0, p.size() - 1));
   EXPECT_GE(file, 0);
   EXPECT_GT(bin, file);
   EXPECT_GT(product, bin);
+  EXPECT_GE(PendingIndex(p + "logs"), 0);
+  EXPECT_GT(product, PendingIndex(p + "logs"));
   EXPECT_GE(PendingIndex(base + "Shared\\held.dat"), 0);
   EXPECT_EQ(PendingIndex(base + "Shared"), -1) << "a folder holding a foreign file stays by design";
   EXPECT_TRUE(IsFolder(base + "Shared"));
