@@ -10,7 +10,7 @@ enum TExitCode : int {
   kExitDiskMissing = 5,    // unattended: a disk file was missing and nobody could be asked
   kExitCannotRun = 6,      // no usable temporary folder, or not enough memory
   kExitUnusableChoice = 7, // the chosen installation folder or program group cannot be used
-  kExitUndone = 8,         // the uninstaller or its log could not be written: the installation was undone
-  kExitRestartNeeded = 9,  // done; files still in use are replaced or removed when Windows next starts
+  kExitRestartNeeded = 8,  // done; files still in use are replaced or removed when Windows next starts
+  kExitUndone = 9,         // the uninstaller or its log could not be written: the installation was undone
   kExitAlreadyRunning = 10,// another setup of the same product is running
 };

@@ -17,7 +17,7 @@ struct TRemovalResult {
   void Failed(const std::string& item);
 };
 
-// The process's exit code: 1 stopped; else 4 when an item failed; else 9
+// The process's exit code: 1 stopped; else 4 when an item failed; else 8
 // when a restart completes the removal; else 0.
 int ExitCodeOf(const TRemovalResult& result);
 

@@ -326,4 +326,12 @@ TEST(RegistryKeysToPrune, DeepestFirstAndNeverTheFirstLevel) {
   EXPECT_TRUE(KeysToPrune("Software").empty());
   EXPECT_TRUE(KeysToPrune("").empty());
   EXPECT_TRUE(KeysToPrune("\\\\").empty());
+  // The list of installed programs stays, however empty a product leaves it.
+  EXPECT_EQ(KeysToPrune("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Notes"),
+            std::vector<std::string>{"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Notes"});
+  EXPECT_EQ(KeysToPrune("SOFTWARE\\classes\\.vnote\\shell"),
+            (std::vector<std::string>{"SOFTWARE\\classes\\.vnote\\shell", "SOFTWARE\\classes\\.vnote"}));
+  EXPECT_TRUE(KeysToPrune("Software\\Microsoft\\Windows\\CurrentVersion\\Run").empty());
+  EXPECT_EQ(KeysToPrune("Software\\Microsoft\\Notes"),
+            (std::vector<std::string>{"Software\\Microsoft\\Notes"})) << "above Windows' keys, not one of them";
 }

@@ -397,7 +397,7 @@ TEST_F(Faults, AnInstallationThatEndsEarlyIsUndoneToTheLastByte) {
          script.SetField(49, "0");
          script.SetField(92, "@$&%04\\Uninstall.ini");
          input.script = script.Serialize();
-         EXPECT_EQ(f.RunQuietly(BuildSetupImage(input)), 8);
+         EXPECT_EQ(f.RunQuietly(BuildSetupImage(input)), 9);
          EXPECT_NE(Text(f.LogPath()).find("ERROR The uninstall log C:\\Product\\Uninstall.ini could not be written"),
                    std::string::npos);
        }},
@@ -499,7 +499,7 @@ TEST_F(Faults, AFileInUseAsksRetryIgnoreOrAbortAndTheFinishPageTellsTheTruth) {
       ui::Click(later);  // never restart the test machine
     }
     ui::Click(GetDlgItem(wizard, 11));
-    EXPECT_EQ(process->WaitForExit(60000), answer == IDRETRY ? 0 : 9);
+    EXPECT_EQ(process->WaitForExit(60000), answer == IDRETRY ? 0 : 8);
     if (holder) CloseHandle(holder);
     std::set<std::string> expected = {"first.txt", "second.bin", "last.txt", "locked.dll"};
     if (answer == IDRETRY) {
