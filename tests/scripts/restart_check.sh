@@ -10,21 +10,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build/$("$root/scripts/wine-build")}
 work="$build/restart-check"
-[ -d "$root/.cache/wine-bin" ] && export PATH="$root/.cache/wine-bin:$PATH"
-export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all
-rm -rf "$work" && mkdir -p "$work"
-cp -a "$root/.cache/wineprefix" "$WINEPREFIX"
-# Any update of the copied prefix runs with the real wineboot, before the swap.
-WINEDLLOVERRIDES="mscoree=;mshtml=" wine cmd.exe /c exit >/dev/null 2>&1 || true
-wineserver -w
-# The recorder in place of the built-in program, which Wine would still
-# prefer without the override (syswow64 is what 32-bit callers see in a
-# 64-bit prefix).
-export WINEDLLOVERRIDES="mscoree=;mshtml=;wineboot.exe=n"
+# shellcheck source=tests/scripts/recorder_prefix.sh
+. "$(dirname "$0")/recorder_prefix.sh"
+recorder_prefix "$work" "$build"
 system="$WINEPREFIX/drive_c/windows"
-for folder in system32 syswow64; do
-  if [ -d "$system/$folder" ]; then cp "$build/bin/start_recorder.exe" "$system/$folder/wineboot.exe"; fi
-done
 app_key='HKCU\Software\Wine\AppDefaults\restart_probe.exe'
 
 failures=0

@@ -7,19 +7,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 build=${1:-$root/build/$("$root/scripts/wine-build")}
-work="$build/uninst-restart-check"
-[ -d "$root/.cache/wine-bin" ] && export PATH="$root/.cache/wine-bin:$PATH"
-export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all
-rm -rf "$work" && mkdir -p "$work"
-cp -a "$root/.cache/wineprefix" "$WINEPREFIX"
-# Any update of the copied prefix runs with the real wineboot, before the swap.
-WINEDLLOVERRIDES="mscoree=;mshtml=" wine cmd.exe /c exit >/dev/null 2>&1 || true
-wineserver -w
-export WINEDLLOVERRIDES="mscoree=;mshtml=;wineboot.exe=n"
-system="$WINEPREFIX/drive_c/windows"
-for folder in system32 syswow64; do
-  if [ -d "$system/$folder" ]; then cp "$build/bin/start_recorder.exe" "$system/$folder/wineboot.exe"; fi
-done
+# shellcheck source=tests/scripts/recorder_prefix.sh
+. "$root/tests/scripts/recorder_prefix.sh"
+recorder_prefix "$build/uninst-restart-check" "$build"
 status=0
 VELMORA_WINEBOOT_RECORDER=1 wine "$build/bin/win32_tests.exe" --gtest_filter='UninstallerRestart.*' </dev/null ||
   status=$?
