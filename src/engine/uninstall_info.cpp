@@ -12,7 +12,6 @@
 #include "lang/path_constants.h"
 #include "startup/corrupted_setup.h"
 #include "startup/resource_dispatch.h"
-#include "toolkit/file_stream.h"
 #include "toolkit/folders.h"
 #include "toolkit/win32_handle.h"
 
@@ -57,14 +56,8 @@ DWORD WriteLog(const std::string& logPath, const std::string& text) {
 // The log an earlier version left at the path; empty when there is none or
 // it cannot be read whole.
 TUninstallLog PreviousLog(const std::string& logPath) {
-  constexpr int64_t kLogSizeLimit = int64_t(64) << 20;  // as much as the uninstaller reads
-  auto file = TFileStream::Open(logPath, TFileStream::Mode::OpenRead);
-  if (!file) return TUninstallLog{};
-  const int64_t size = file->Size();
-  if (size <= 0 || size > kLogSizeLimit) return TUninstallLog{};
-  std::string text(size_t(size), '\0');
-  if (!file->ReadExact(&text[0], int32_t(size))) return TUninstallLog{};
-  return ParseUninstallLog(text);
+  std::string text;
+  return ReadUninstallLogText(logPath, text) ? ParseUninstallLog(std::move(text)) : TUninstallLog{};
 }
 
 // Without its uninstaller or its log the product could never be removed, and

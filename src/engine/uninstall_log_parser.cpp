@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "archive/script_text.h"
+#include "toolkit/file_stream.h"
 
 namespace {
 
@@ -108,4 +109,13 @@ TUninstallLog ParseUninstallLog(std::string&& text) {
   TUninstallLog log = ParseUninstallLog(static_cast<const std::string&>(text));
   std::string().swap(text);
   return log;
+}
+
+bool ReadUninstallLogText(const std::string& path, std::string& text) {
+  auto file = TFileStream::Open(path, TFileStream::Mode::OpenRead);
+  if (!file) return false;
+  const int64_t size = file->Size();
+  if (size < 0 || size > kUninstallLogSizeLimit) return false;
+  text.assign(size_t(size), '\0');
+  return size == 0 || file->ReadExact(&text[0], int32_t(size));
 }

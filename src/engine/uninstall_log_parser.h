@@ -10,6 +10,7 @@
 // Every key is a decimal number and the format has no escaping: a value may
 // hold "=" and even line breaks, which spill onto the lines after it.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,3 +43,9 @@ struct TUninstallLog {
 TUninstallLog ParseUninstallLog(const std::string& text);
 // The same, releasing the text's memory before it returns.
 TUninstallLog ParseUninstallLog(std::string&& text);
+
+// Far beyond any real log; keeps a damaged trailer from naming a huge file.
+constexpr int64_t kUninstallLogSizeLimit = int64_t(64) << 20;
+// The whole text of the log file at path; false when it cannot be read whole
+// or is larger than the limit.
+bool ReadUninstallLogText(const std::string& path, std::string& text);

@@ -18,9 +18,6 @@
 
 namespace {
 
-// Far beyond any real log; keeps a damaged trailer from naming a huge file.
-constexpr int64_t kLogSizeLimit = int64_t(64) << 20;
-
 const char kDamagedTrailerText[] =
     "This uninstaller is damaged: it does not say where its uninstall information is. "
     "The program cannot be removed with it.";
@@ -69,15 +66,6 @@ TTrailerState ReadOwnTrailer(const std::string& program, TUninstallerTrailer& tr
   return self ? ReadUninstallerTrailer(*self, trailer) : TTrailerState::Damaged;
 }
 
-bool ReadLogText(const std::string& path, std::string& text) {
-  auto file = TFileStream::Open(path, TFileStream::Mode::OpenRead);
-  if (!file) return false;
-  const int64_t size = file->Size();
-  if (size < 0 || size > kLogSizeLimit) return false;
-  text.assign(size_t(size), '\0');
-  return size == 0 || file->ReadExact(&text[0], int32_t(size));
-}
-
 int Uninstall() {
   HardenDllSearch();
   const TUninstallerOptions options = ParseUninstallerArguments(ArgumentsOf(GetCommandLineA()));
@@ -92,7 +80,7 @@ int Uninstall() {
   TUninstallLog log;
   {
     std::string text;
-    if (ReadLogText(logPath, text)) log = ParseUninstallLog(std::move(text));
+    if (ReadUninstallLogText(logPath, text)) log = ParseUninstallLog(std::move(text));
   }
   // Every log the setup writes ends with its settings.
   if (!log.Find("s")) return Damaged(options.silent, kDamagedLogText + logPath);
