@@ -1,11 +1,16 @@
 #include "toolkit/controls.h"
 
+#include "toolkit/layout_scale.h"
 #include "toolkit/window_dc.h"
 
 HWND CreateChild(HWND parent, const char* className, const char* text, DWORD style, int x, int y, int width,
                  int height, int id, DWORD exStyle) {
-  HWND child = CreateWindowExA(exStyle, className, text, WS_CHILD | style, x, y, width, height, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+  const RECT layout = {x, y, x + width, y + height};
+  const RECT at = Scaled(parent, layout);
+  HWND child = CreateWindowExA(exStyle, className, text, WS_CHILD | style, at.left, at.top, at.right - at.left,
+                               at.bottom - at.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleA(nullptr), nullptr);
+  if (child) PlaceChild(child, layout);
   // Controls take the font of the window they are made in.
   HWND top = GetAncestor(parent, GA_ROOT);
   HFONT font = reinterpret_cast<HFONT>(SendMessageA(top ? top : parent, WM_GETFONT, 0, 0));
@@ -14,6 +19,20 @@ HWND CreateChild(HWND parent, const char* className, const char* text, DWORD sty
 }
 
 void SetWindowFont(HWND window, HFONT font) { SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); }
+
+void ReplaceFont(HWND window, HFONT from, HFONT to) {
+  struct TSwap {
+    HFONT from, to;
+  } swap{from, to};
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM data) {
+        const auto* s = reinterpret_cast<const TSwap*>(data);
+        if (reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)) == s->from) SetWindowFont(child, s->to);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&swap));
+}
 
 std::string WindowText(HWND window) {
   std::string text(size_t(GetWindowTextLengthA(window)) + 1, '\0');
@@ -30,9 +49,11 @@ void FitToText(HWND control, int extra) {
   // Measured as the control draws it: "&&" is one ampersand, "&x" underlines x.
   DrawTextA(dc.Get(), text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
   SelectObject(dc.Get(), old);
-  const int height = r.bottom - r.top > 0 ? r.bottom - r.top : 13;
-  SetWindowPos(control, nullptr, 0, 0, r.right - r.left + extra, extra ? height + 4 : height,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The text's size in the layout's 96-DPI pixels, rounded up.
+  const int dpi = LayoutDpi(control);
+  auto unscaled = [dpi](int pixels) { return (pixels * kBaseDpi + dpi - 1) / dpi; };
+  const int height = r.bottom - r.top > 0 ? unscaled(r.bottom - r.top) : 13;
+  SizeTo(control, unscaled(r.right - r.left) + extra, extra ? height + 4 : height);
 }
 
 bool IsChecked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -43,13 +64,20 @@ void SetChecked(HWND button, bool checked) {
 
 RECT RectInParent(HWND control) {
   RECT r{};
+  if (LayoutRect(control, r)) return r;
   GetWindowRect(control, &r);
   MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
   return r;
 }
 
 void MoveTo(HWND control, int x, int y) {
-  SetWindowPos(control, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT r = RectInParent(control);
+  PlaceChild(control, {x, y, x + (r.right - r.left), y + (r.bottom - r.top)});
+}
+
+void SizeTo(HWND control, int width, int height) {
+  const RECT r = RectInParent(control);
+  PlaceChild(control, {r.left, r.top, r.left + width, r.top + height});
 }
 
 bool IsShown(HWND control) { return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0; }

@@ -4,6 +4,8 @@
 #include "toolkit/bitmap.h"
 #include "toolkit/controls.h"
 #include "toolkit/drawing.h"
+#include "toolkit/layout_scale.h"
+#include "toolkit/scaled_picture.h"
 #include "toolkit/top_window.h"
 
 namespace {
@@ -22,29 +24,30 @@ THeaderBand& Band() {
   return band;
 }
 
-void DrawPicture(HDC dc, const THeaderBand& band) {
-  BITMAP info{};
-  if (!band.picture || !GetObjectA(band.picture.Handle(), sizeof info, &info)) return;
+void DrawBandPicture(HDC dc, const THeaderBand& band, int dpi) {
+  if (!band.picture) return;
+  auto s = [dpi](int value) { return ScaleTo(value, dpi); };
   // Never over the etched edge.
   const int saved = SaveDC(dc);
-  IntersectClipRect(dc, 0, 0, kWidth, kPictureHeight);
+  IntersectClipRect(dc, 0, 0, s(kWidth), s(kPictureHeight));
   const POINT at = band.style.picturePlace;
-  if (band.style.transparent) DrawBitmapKeyed(dc, band.picture.Handle(), at.x, at.y, CornerColour(dc, band.picture.Handle()));
-  else DrawBitmap(dc, band.picture.Handle(), at.x, at.y);
+  const COLORREF key = CornerColour(dc, band.picture.Handle());
+  DrawPicture(dc, band.picture.Handle(), s(at.x), s(at.y), dpi, band.style.transparent ? &key : nullptr);
   RestoreDC(dc, saved);
 }
 
-void PaintBand(HDC dc, const THeaderBand& band) {
-  FillColour(dc, 0, 0, kWidth, kHeight, band.style.bandColour);
+void PaintBand(HDC dc, const THeaderBand& band, int dpi) {
+  auto s = [dpi](int value) { return ScaleTo(value, dpi); };
+  FillColour(dc, 0, 0, s(kWidth), s(kHeight), band.style.bandColour);
   if (band.style.gradient) {
     const int saved = SaveDC(dc);
-    IntersectClipRect(dc, 0, 0, kGradientWidth, kPictureHeight);
-    PaintGradient(dc, kGradientWidth, kPictureHeight, band.style.gradientStart, band.style.bandColour, false);
+    IntersectClipRect(dc, 0, 0, s(kGradientWidth), s(kPictureHeight));
+    PaintGradient(dc, s(kGradientWidth), s(kPictureHeight), band.style.gradientStart, band.style.bandColour, false);
     RestoreDC(dc, saved);
   }
-  if (band.style.picture) DrawPicture(dc, band);
-  FillColour(dc, 0, kHeight - 2, kWidth, kHeight - 1, GetSysColor(COLOR_APPWORKSPACE));
-  FillColour(dc, 0, kHeight - 1, kWidth, kHeight, RGB(255, 255, 255));
+  if (band.style.picture) DrawBandPicture(dc, band, dpi);
+  FillColour(dc, 0, s(kHeight - 2), s(kWidth), s(kHeight - 1), GetSysColor(COLOR_APPWORKSPACE));
+  FillColour(dc, 0, s(kHeight - 1), s(kWidth), s(kHeight), RGB(255, 255, 255));
 }
 
 LRESULT CALLBACK HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -52,7 +55,7 @@ LRESULT CALLBACK HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      PaintBuffered(window, [](HDC dc, const RECT&) { PaintBand(dc, Band()); });
+      PaintBuffered(window, [window](HDC dc, const RECT&) { PaintBand(dc, Band(), LayoutDpi(window)); });
       return 0;
     case WM_CTLCOLORSTATIC:
       // The labels show the band through.

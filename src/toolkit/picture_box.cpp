@@ -2,6 +2,8 @@
 
 #include "toolkit/controls.h"
 #include "toolkit/drawing.h"
+#include "toolkit/layout_scale.h"
+#include "toolkit/scaled_picture.h"
 #include "toolkit/top_window.h"
 
 namespace {
@@ -15,20 +17,13 @@ struct TPictureBox {
   COLORREF background;
 };
 
-void Paint(HDC dc, const RECT& client, const TPictureBox& box) {
+void Paint(HDC dc, const RECT& client, const TPictureBox& box, int dpi) {
   FillColour(dc, 0, 0, client.right, client.bottom, box.background);
   if (!box.picture) return;
-  switch (box.transparency) {
-    case TTransparency::Opaque:
-      DrawBitmap(dc, box.picture, box.place.x, box.place.y);
-      break;
-    case TTransparency::CornerPixel:
-      DrawBitmapKeyed(dc, box.picture, box.place.x, box.place.y, CornerColour(dc, box.picture));
-      break;
-    case TTransparency::Black:
-      DrawBitmapKeyed(dc, box.picture, box.place.x, box.place.y, RGB(0, 0, 0));
-      break;
-  }
+  const int x = ScaleTo(box.place.x, dpi), y = ScaleTo(box.place.y, dpi);
+  COLORREF key = RGB(0, 0, 0);
+  if (box.transparency == TTransparency::CornerPixel) key = CornerColour(dc, box.picture);
+  DrawPicture(dc, box.picture, x, y, dpi, box.transparency == TTransparency::Opaque ? nullptr : &key);
 }
 
 LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -37,8 +32,8 @@ LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      PaintBuffered(window, [box](HDC dc, const RECT& client) {
-        if (box) Paint(dc, client, *box);
+      PaintBuffered(window, [box, window](HDC dc, const RECT& client) {
+        if (box) Paint(dc, client, *box, LayoutDpi(window));
       });
       return 0;
     case WM_NCDESTROY:

@@ -1,5 +1,7 @@
 #include "toolkit/top_window.h"
 
+#include "toolkit/layout_scale.h"
+
 void RegisterWindowClass(const char* className, WNDPROC procedure, bool captionIcon) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA windowClass{};
@@ -14,11 +16,14 @@ void RegisterWindowClass(const char* className, WNDPROC procedure, bool captionI
 
 HWND CreateCentredWindow(const char* className, const char* caption, DWORD style, DWORD exStyle, int width,
                          int height, HWND owner, void* param) {
-  RECT frame = {0, 0, width, height};
+  const int dpi = ScreenDpi();
+  RECT frame = {0, 0, ScaleTo(width, dpi), ScaleTo(height, dpi)};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   const int outerWidth = frame.right - frame.left, outerHeight = frame.bottom - frame.top;
   const int x = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
-  return CreateWindowExA(exStyle, className, caption, style, x, y, outerWidth, outerHeight, owner, nullptr,
-                         GetModuleHandleA(nullptr), param);
+  HWND window = CreateWindowExA(exStyle, className, caption, style, x, y, outerWidth, outerHeight, owner, nullptr,
+                                GetModuleHandleA(nullptr), param);
+  if (window) SetLayoutDpi(window, dpi);
+  return window;
 }

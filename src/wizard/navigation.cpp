@@ -21,6 +21,7 @@
 #include "startup/setup_end.h"
 #include "startup/temp_folder.h"
 #include "toolkit/controls.h"
+#include "toolkit/layout_scale.h"
 #include "toolkit/header_band.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/panel.h"
@@ -77,8 +78,9 @@ void PlaceBrandingLine() {
   const TWizardControls& c = C();
   RECT outer, text = RectInParent(c.branding);
   GetWindowRect(c.window, &outer);
-  const int end = text.right, width = (outer.right - outer.left) - end - 20;
-  SetWindowPos(c.brandingLine, nullptr, end, 314, width > 0 ? width : 0, 2, SWP_NOZORDER | SWP_NOACTIVATE);
+  const int outerWidth = MulDiv(outer.right - outer.left, kBaseDpi, LayoutDpi(c.window));
+  const int end = text.right, width = outerWidth - end - 20;
+  PlaceChild(c.brandingLine, {end, 314, end + (width > 0 ? width : 0), 316});
 }
 
 void ShowFrameFor(uint8_t page) {
@@ -161,7 +163,7 @@ void SetUpFinishPage() {
                    (FailuresText() + (restart ? "\r\n\r\n" + WindowText(c.welcomeText) : std::string())).c_str());
   const int height = failed ? 160 : 65;
   RECT text = RectInParent(c.welcomeText);
-  SetWindowPos(c.welcomeText, nullptr, 0, 0, text.right - text.left, height, SWP_NOMOVE | SWP_NOZORDER);
+  SizeTo(c.welcomeText, text.right - text.left, height);
   CompactFinishBoxes(c, failed ? int(text.top) + height + 8 : 152);
   EnableWindow(c.next, TRUE);
   SetFocus(c.next);
@@ -260,7 +262,7 @@ void SetFrameTexts() {
     Show(c.sidePicture, false);
     for (HWND label : {c.welcomeTitle, c.welcomeText}) {
       RECT r = RectInParent(label);
-      SetWindowPos(label, nullptr, 20, r.top, 400, r.bottom - r.top, SWP_NOZORDER);
+      PlaceChild(label, {20, r.top, 420, r.bottom});
     }
   }
   if (FieldFlag(76)) {

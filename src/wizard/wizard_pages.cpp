@@ -8,6 +8,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/find_handle.h"
 #include "toolkit/gdi_object.h"
+#include "toolkit/layout_scale.h"
 #include "toolkit/panel.h"
 #include "toolkit/picture_box.h"
 #include "toolkit/rich_viewer.h"
@@ -38,9 +39,7 @@ void CreateWelcomePanel(TWizardControls& c) {
   c.sidePicture = CreatePictureBox(panel, 0, 0, 164, 314, Pictures().side.Handle(), FieldPoint(83, 82),
                                    FieldFlag(77) ? TTransparency::CornerPixel : TTransparency::Opaque, kWhite);
   c.welcomeTitle = Label(panel, 176, 16, 300, 56);
-  g_welcomeFont = TFont(CreateFontA(19, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Verdana"));
-  SetWindowFont(c.welcomeTitle, g_welcomeFont.Get());
+  SetPageFonts(c);
   c.welcomeText = Label(panel, 176, 80, 300, 210);
   CreatePanel(panel, 0, 314, 497, 1, GetSysColor(COLOR_APPWORKSPACE), true);
   c.launchBox = CheckBox(panel, 176, 152, false, false);
@@ -115,6 +114,12 @@ void CreateProgressPage(TWizardControls& c) {
 }
 
 }  // namespace
+
+void SetPageFonts(TWizardControls& c) {
+  TFont font = CreateLayoutFontA(c.window, "Verdana", 19, FW_BOLD);
+  SetWindowFont(c.welcomeTitle, font.Get());
+  g_welcomeFont = std::move(font);
+}
 
 void CreatePages(TWizardControls& c) {
   CreateWelcomePanel(c);

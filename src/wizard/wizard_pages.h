@@ -4,6 +4,8 @@
 
 // The welcome panel (Welcome and Finish) and the inner page panels.
 void CreatePages(TWizardControls& c);
+// The welcome title's font, made (again) for the window's layout DPI.
+void SetPageFonts(TWizardControls& c);
 // The Finish page's boxes stand in rows without gaps; the Shortcuts page's
 // boxes likewise.
 // The Finish page's check boxes (or restart buttons) close up from top.

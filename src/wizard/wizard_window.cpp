@@ -15,6 +15,7 @@
 #include "toolkit/drawing.h"
 #include "toolkit/gdi_object.h"
 #include "toolkit/header_band.h"
+#include "toolkit/layout_scale.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/top_window.h"
 #include "wizard/page_sequence.h"
@@ -29,6 +30,17 @@ const DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CL
 TWizardControls g_controls;
 TFont g_font, g_boldFont;
 TWizardHandlers g_handlers;
+
+// The fonts made again for the window's new DPI; every control that had an
+// old one gets its new form.
+void RenewFonts(HWND window, int) {
+  TFont font = CreateLayoutFont(window, "Tahoma", 11), bold = CreateLayoutFont(window, "Tahoma", 11, FW_BOLD);
+  ReplaceFont(window, g_font.Get(), font.Get());
+  ReplaceFont(window, g_boldFont.Get(), bold.Get());
+  g_font = std::move(font);
+  g_boldFont = std::move(bold);
+  if (g_controls.welcomeTitle) SetPageFonts(g_controls);
+}
 
 void Call(void (*handler)()) {
   if (handler) handler();
@@ -79,6 +91,9 @@ LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_CLOSE:
       Call(g_handlers.closeRequested);
+      return 0;
+    case WM_DPICHANGED:  // moved to a monitor of another DPI
+      FollowDpiChange(window, wParam, lParam, RenewFonts);
       return 0;
     case DM_GETDEFID:
       return MAKELONG(kNextButton, DC_HASDEFID);
@@ -178,8 +193,8 @@ HWND PanelOfPage(int page) {
 
 void CreateWizardWindow() {
   InitCommonControlClasses(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES);
-  g_font = CreatePixelFont("Tahoma", 11);
-  g_boldFont = CreatePixelFont("Tahoma", 11, FW_BOLD);
+  g_font = CreateLayoutFont(nullptr, "Tahoma", 11);
+  g_boldFont = CreateLayoutFont(nullptr, "Tahoma", 11, FW_BOLD);
   g_controls = TWizardControls();
   g_controls.window = CreateFrame();
   CreateFrameControls(g_controls);
