@@ -6,7 +6,9 @@
 
 #include "lang/language_choice.h"
 #include "startup/application_window.h"
+#include "toolkit/controls.h"
 #include "toolkit/gdi_object.h"
+#include "toolkit/layout_scale.h"
 #include "toolkit/top_window.h"
 
 namespace {
@@ -40,9 +42,8 @@ void LanguageConfirmed(HWND dialog, TDialogState& state) {
 
 HWND AddControl(HWND dialog, const TDialogState& state, const char* className, const char* text, DWORD style,
                 int id, int x, int y, int width, int height) {
-  HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, dialog,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.font.Get()), FALSE);
+  HWND control = CreateChild(dialog, className, text, WS_VISIBLE | style, x, y, width, height, id);
+  SetWindowFont(control, state.font.Get());
   return control;
 }
 
@@ -59,7 +60,8 @@ SIZE TextSize(HFONT font, const char* text) {
 void BuildControls(HWND dialog, TDialogState& state) {
   AddControl(dialog, state, "STATIC", "", SS_OWNERDRAW, kIconBox, 16, 16, 32, 32);
   SIZE prompt = TextSize(state.font.Get(), kPrompt);
-  AddControl(dialog, state, "STATIC", kPrompt, SS_LEFT | SS_NOPREFIX, kPromptLabel, 67, 16, prompt.cx, prompt.cy);
+  AddControl(dialog, state, "STATIC", kPrompt, SS_LEFT | SS_NOPREFIX, kPromptLabel, 67, 16, Unscaled(dialog, prompt.cx),
+             Unscaled(dialog, prompt.cy));
   // The height given is the field plus its drop-down list.
   state.list = AddControl(dialog, state, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kLanguageList,
                           67, 62, 210, 21 + 160);
@@ -74,7 +76,16 @@ void BuildControls(HWND dialog, TDialogState& state) {
 void DrawIconBox(const DRAWITEMSTRUCT& item) {
   HICON icon = reinterpret_cast<HICON>(GetClassLongPtrA(ApplicationWindow(), GCLP_HICON));
   FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
-  if (icon) DrawIcon(item.hDC, 0, 0, icon);
+  if (icon) DrawIconEx(item.hDC, 0, 0, icon, item.rcItem.right, item.rcItem.bottom, 0, nullptr, DI_NORMAL);
+}
+
+// A monitor of another DPI: the font made again, everything laid out anew.
+void RenewFont(HWND dialog, int) {
+  auto* state = reinterpret_cast<TDialogState*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+  if (!state) return;
+  TFont font = CreateLayoutFont(dialog, "Tahoma", 11);
+  ReplaceFont(dialog, state->font.Get(), font.Get());
+  state->font = std::move(font);
 }
 
 LRESULT CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -102,6 +113,9 @@ LRESULT CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CLOSE:
       CloseDialog(dialog);
       return 0;
+    case WM_DPICHANGED:
+      FollowDpiChange(dialog, wParam, lParam, RenewFont);
+      return 0;
   }
   return DefWindowProcA(dialog, message, wParam, lParam);
 }
@@ -128,7 +142,7 @@ void RunModal(HWND dialog) {
 TLanguageDialogResult ShowLanguageDialog() {
   RegisterWindowClass(kClassName, DialogProc, false);  // no caption icon
   TDialogState state;
-  state.font = CreatePixelFont("Tahoma", 11);
+  state.font = CreateLayoutFont(nullptr, "Tahoma", 11);
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT;
   HWND owner = ApplicationWindow();

@@ -8,6 +8,8 @@
 #include "startup/temp_folder.h"
 #include "toolkit/drawing.h"
 #include "toolkit/file_stream.h"
+#include "toolkit/layout_scale.h"
+#include "toolkit/scaled_picture.h"
 
 namespace {
 
@@ -54,9 +56,24 @@ void DrawStretched(HDC dc, HBITMAP picture, int width, int height) {
   StretchBlt(dc, 0, 0, width, height, source.Get(), 0, 0, size.cx, size.cy, SRCCOPY);
 }
 
+// At the screen's scale, as the rest of the window.
 void DrawCentred(HDC dc, HBITMAP picture, int width, int height) {
+  const int dpi = ScreenDpi();
   const SIZE size = BitmapSize(picture);
-  DrawBitmap(dc, picture, CentredOffset(width, size.cx), CentredOffset(height, size.cy));
+  DrawPicture(dc, picture, CentredOffset(width, ScaleTo(size.cx, dpi)), CentredOffset(height, ScaleTo(size.cy, dpi)),
+              dpi);
+}
+
+// The tile at the screen's scale.
+TBitmap ScaledTile(HDC like, TBitmap picture) {
+  const int dpi = ScreenDpi();
+  if (dpi == kBaseDpi) return picture;
+  const SIZE size = BitmapSize(picture.Handle());
+  TBitmap tile(CreateCompatibleBitmap(like, ScaleTo(size.cx, dpi), ScaleTo(size.cy, dpi)));
+  if (!tile) return picture;
+  TMemoryCanvas canvas(like, tile.Handle());
+  DrawPicture(canvas.Get(), picture.Handle(), 0, 0, dpi);
+  return tile;
 }
 
 // A brush made from the bitmap, which it keeps alive.
@@ -71,7 +88,7 @@ TBackdrop PictureBackdrop(HDC like, int width, int height) {
   const int mode = FieldInt(7);
   if (mode != kStretch && mode != kTile && mode != kCentre) return {};
   TBitmap picture = LoadBackgroundPicture();
-  if (mode == kTile && picture) return BrushOf(std::move(picture));  // repeats from the top left corner
+  if (mode == kTile && picture) return BrushOf(ScaledTile(like, std::move(picture)));  // from the top left corner
   TBitmap background = BlackBitmap(like, width, height);
   if (picture && background) {
     TMemoryCanvas canvas(like, background.Handle());

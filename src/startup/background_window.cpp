@@ -12,6 +12,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/drawing.h"
 #include "toolkit/gdi_object.h"
+#include "toolkit/layout_scale.h"
 #include "toolkit/top_window.h"
 #include "toolkit/window_dc.h"
 
@@ -131,9 +132,10 @@ SIZE TextSize(HWND label, const std::string& text) {
 
 // The height keeps CreateFontA's sign rule: negative for the characters'
 // height, positive for the cell's.
-TFont ScriptFont(const TTextFields& fields) {
+// The height is the layout's, at 96 DPI, scaled for the window.
+TFont ScriptFont(HWND window, const TTextFields& fields) {
   const int style = FieldInt(fields.style);
-  return TFont(CreateFontA(FieldInt(fields.height), 0, 0, 0, (style & kBold) ? FW_BOLD : FW_NORMAL,
+  return TFont(CreateFontA(Scaled(window, FieldInt(fields.height)), 0, 0, 0, (style & kBold) ? FW_BOLD : FW_NORMAL,
                            (style & kItalic) != 0, (style & kUnderline) != 0, (style & kStrikeOut) != 0,
                            BYTE(FieldInt(fields.charset)), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                            DEFAULT_PITCH | FF_DONTCARE, FieldText(fields.face).c_str()));
@@ -143,20 +145,19 @@ TFont ScriptFont(const TTextFields& fields) {
 void SetUpLabel(TLabel& label, const TTextFields& fields) {
   const std::string text = ExpandPathConstants(FieldText(fields.text));
   SetWindowTextA(label.window, text.c_str());
-  TFont font = ScriptFont(fields);
+  TFont font = ScriptFont(label.window, fields);
   SetWindowFont(label.window, font.Get());
   label.font = std::move(font);  // the label's earlier font goes only now that it is no longer in use
   label.colour = ResolveColour(uint32_t(FieldInt(fields.colour)));
   const SIZE size = TextSize(label.window, text);
-  SetWindowPos(label.window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SizeTo(label.window, Unscaled(label.window, size.cx), Unscaled(label.window, size.cy));
 }
 
+// In the layout's 96-DPI pixels, as every place of the window.
 void MoveToBottomRight(HWND label, const RECT& client) {
-  RECT r;
-  GetWindowRect(label, &r);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  SetWindowPos(label, nullptr, client.right - width - kBottomMargin, client.bottom - height - kBottomMargin, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT r = RectInParent(label);
+  MoveTo(label, Unscaled(label, client.right) - (r.right - r.left) - kBottomMargin,
+         Unscaled(label, client.bottom) - (r.bottom - r.top) - kBottomMargin);
 }
 
 }  // namespace
@@ -165,7 +166,7 @@ HWND CreateBackgroundWindow() {
   TBackground& b = Background();
   if (b.window) return b.window;
   RegisterWindowClass(kClassName, BackgroundProc);
-  b.font = CreatePixelFont("Tahoma", 11);
+  b.font = CreateLayoutFont(nullptr, "Tahoma", 11);
   // Border-less, so the client area is the whole window; no WS_CLIPCHILDREN,
   // so the background is painted under the transparent texts.
   b.window = CreateWindowExA(0, kClassName, "Velmora", WS_POPUP | WS_CLIPSIBLINGS, 318, 200, 227, 111,

@@ -49,11 +49,9 @@ void FitToText(HWND control, int extra) {
   // Measured as the control draws it: "&&" is one ampersand, "&x" underlines x.
   DrawTextA(dc.Get(), text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
   SelectObject(dc.Get(), old);
-  // The text's size in the layout's 96-DPI pixels, rounded up.
-  const int dpi = LayoutDpi(control);
-  auto unscaled = [dpi](int pixels) { return (pixels * kBaseDpi + dpi - 1) / dpi; };
-  const int height = r.bottom - r.top > 0 ? unscaled(r.bottom - r.top) : 13;
-  SizeTo(control, unscaled(r.right - r.left) + extra, extra ? height + 4 : height);
+  // The text's size in the layout's 96-DPI pixels.
+  const int height = r.bottom - r.top > 0 ? Unscaled(control, r.bottom - r.top) : 13;
+  SizeTo(control, Unscaled(control, r.right - r.left) + extra, extra ? height + 4 : height);
 }
 
 bool IsChecked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }

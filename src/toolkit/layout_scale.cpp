@@ -67,6 +67,11 @@ void SetLayoutDpi(HWND topWindow, int dpi) {
 
 int Scaled(HWND window, int value) { return ScaleTo(value, LayoutDpi(window)); }
 
+int Unscaled(HWND window, int pixels) {
+  const int dpi = LayoutDpi(window);
+  return (pixels * kBaseDpi + dpi - 1) / dpi;
+}
+
 RECT Scaled(HWND window, RECT rect) {
   const int dpi = LayoutDpi(window);
   return {ScaleTo(rect.left, dpi), ScaleTo(rect.top, dpi), ScaleTo(rect.right, dpi), ScaleTo(rect.bottom, dpi)};

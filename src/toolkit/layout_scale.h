@@ -25,6 +25,9 @@ int LayoutDpi(HWND window);
 void SetLayoutDpi(HWND topWindow, int dpi);
 // A 96-DPI value scaled for the window.
 int Scaled(HWND window, int value);
+// Device pixels of the window as 96-DPI layout pixels, rounded up (a text's
+// measured width).
+int Unscaled(HWND window, int pixels);
 RECT Scaled(HWND window, RECT rect);
 
 // A font whose characters are `height` pixels high at 96 DPI, for the window.

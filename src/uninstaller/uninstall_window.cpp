@@ -12,6 +12,7 @@
 #include "toolkit/top_window.h"
 #include "toolkit/gdi_object.h"
 #include "toolkit/header_band.h"
+#include "toolkit/layout_scale.h"
 #include "uninstaller/removal_driver.h"
 
 namespace {
@@ -142,6 +143,16 @@ void StartClicked() {
   RunRemovalFromWindow();
 }
 
+// A monitor of another DPI: the fonts made again, everything laid out anew.
+void RenewFonts(HWND window, int) {
+  TUninstallWindow& s = State();
+  TFont font = CreateLayoutFont(window, "Tahoma", 11), bold = CreateLayoutFont(window, "Tahoma", 11, FW_BOLD);
+  ReplaceFont(window, s.font.Get(), font.Get());
+  ReplaceFont(window, s.boldFont.Get(), bold.Get());
+  s.font = std::move(font);
+  s.boldFont = std::move(bold);
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   TUninstallWindow& s = State();
   switch (message) {
@@ -153,6 +164,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case DM_GETDEFID:
       return MAKELONG(kMainButton, DC_HASDEFID);
+    case WM_DPICHANGED:
+      FollowDpiChange(window, wParam, lParam, RenewFonts);
+      return 0;
     case WM_GETFONT:
       // CreateChild gives each control the font its top window reports;
       // a plain window keeps none of its own.
@@ -206,8 +220,8 @@ void CreateBranding(HWND window) {
   GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
   SelectObject(dc, old);
   ReleaseDC(label, dc);
-  const int width = std::min(int(size.cx), 440);
-  MoveWindow(label, 12, 307, width, 14, FALSE);
+  const int width = std::min(Unscaled(window, int(size.cx)), 440);
+  SizeTo(label, width, 14);
   CreateChild(window, "STATIC", "", WS_VISIBLE | SS_ETCHEDHORZ, 12 + width + 4, 314, 485 - (12 + width + 4), 2);
 }
 
@@ -261,8 +275,8 @@ int RunUninstallWindow(const TUninstallLog& log, const std::vector<uint8_t>& pic
   HWND window = CreateFrame();
   if (!window) return kExitUserCancelled;
   s.window = window;
-  s.font = CreatePixelFont("Tahoma", 11);
-  s.boldFont = CreatePixelFont("Tahoma", 11, FW_BOLD);
+  s.font = CreateLayoutFont(window, "Tahoma", 11);
+  s.boldFont = CreateLayoutFont(window, "Tahoma", 11, FW_BOLD);
 
   // The log's step total counts some records that leave nothing to undo;
   // the bar still fills completely at the end.

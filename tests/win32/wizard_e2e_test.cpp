@@ -585,3 +585,52 @@ TEST_F(Wizard, AnUpgradeOffersTheFolderAndGroupInUse) {
   }
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntry);
 }
+
+// The real setup on a display of 100 %, 125 %, 150 % or 200 %: the wizard's
+// client area and controls are the 96-DPI layout scaled; the header picture
+// is scaled too, and its see-through key colour leaves no fringe of that
+// colour. Wine takes the display's DPI from the prefix (LogPixels) when its
+// desktop starts, so tests/scripts/dpi_check.sh runs this once per DPI in a
+// prefix of its own, naming the DPI in VELMORA_DISPLAY_DPI; elsewhere it is
+// skipped.
+TEST_F(Wizard, ItScalesWithTheDisplay) {
+  char text[16] = {};
+  GetEnvironmentVariableA("VELMORA_DISPLAY_DPI", text, sizeof text);
+  const int dpi = atoi(text);
+  if (dpi <= 0) GTEST_SKIP() << "run by tests/scripts/dpi_check.sh";
+  auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
+  auto process = ui::TProcess::Start(BuildWizardSetup("wizard-dpi", WizardScript()), "");
+  HWND wizard = WaitForWizard(*process);
+  ASSERT_TRUE(wizard);
+  RECT client;
+  GetClientRect(wizard, &client);
+  EXPECT_NEAR(client.right, s(495), 1);
+  EXPECT_NEAR(client.bottom, s(359), 1);
+  const RECT next = ui::Geometry(Buttons(wizard).next);
+  EXPECT_NEAR(next.left, s(324), 1);
+  EXPECT_NEAR(next.top, s(327), 1);
+  EXPECT_NEAR(next.right - next.left, s(75), 1);
+  EXPECT_NEAR(next.bottom - next.top, s(23), 1);
+  const RECT title = ui::Geometry(ui::FindChild(VisiblePanel(wizard), "Static", "W1"));
+  EXPECT_NEAR(title.left, s(20), 1) << "moved left, as there is no side picture";
+  EXPECT_NEAR(title.right - title.left, s(400), 1);
+
+  ASSERT_TRUE(Next(wizard));  // the Licence page, under the header band
+  const RECT band = ui::Geometry(Header(wizard));
+  EXPECT_NEAR(band.right - band.left, s(497), 1);
+  EXPECT_NEAR(band.bottom - band.top, s(60), 1);
+  const RECT viewer = ui::Geometry(ui::FindChild(VisiblePanel(wizard), "RichEdit50W"));
+  EXPECT_NEAR(viewer.left, s(22), 1);
+  EXPECT_NEAR(viewer.top, s(56), 1);
+  EXPECT_NEAR(viewer.right - viewer.left, s(452), 1);
+  EXPECT_EQ(ClientPixel(wizard, 100, s(58)), GetSysColor(COLOR_APPWORKSPACE)) << "the etched edge, scaled";
+  // The picture at (300, 10): its left half is the key colour, its right half green.
+  EXPECT_EQ(ClientPixel(wizard, s(305), s(15)), kWhite) << "see-through";
+  EXPECT_EQ(ClientPixel(wizard, s(335), s(15)), kGreen);
+  for (int y : {s(11), s(15), s(28)})
+    for (int x = s(298); x < s(342); ++x) {
+      const COLORREF pixel = ClientPixel(wizard, x, y);
+      EXPECT_FALSE(GetRValue(pixel) > 128 && GetBValue(pixel) > 128 && GetGValue(pixel) < 128)
+          << "a fringe of the key colour at " << x << ", " << y;
+    }
+}
