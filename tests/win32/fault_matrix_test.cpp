@@ -495,6 +495,7 @@ TEST_F(Faults, AFileInUseAsksRetryIgnoreOrAbortAndTheFinishPageTellsTheTruth) {
     EXPECT_EQ(finishText.find("could not be installed"), std::string::npos) << finishText;
     EXPECT_NE(finishText.find(answer == IDIGNORE ? "M79" : "M7"), std::string::npos) << finishText;
     if (answer == IDIGNORE) {
+      if (shots[0]) ui::SaveScreenshot(wizard, std::string(shots) + "\\finish-with-restart.bmp");
       ASSERT_TRUE(later);
       ui::Click(later);  // never restart the test machine
     }
