@@ -48,7 +48,8 @@ TEST(SetupResources, IconVersionAndManifestArePresent) {
   EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
-  EXPECT_EQ(manifest.find("dpiAware"), std::string::npos) << "Windows scales the fixed layout as a whole";
+  EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos) << "scales itself";
+  EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
 
   std::string version = setup.Resource(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));
   ASSERT_FALSE(version.empty());
