@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The wizard of the real setup at 96, 120, 144 and 192 DPI (100 % to 200 %).
+# The wizard and the language dialog of the real setup, and the uninstaller's
+# window, at 96, 120, 144 and 192 DPI (100 % to 200 %).
 # Wine takes the display's DPI from the prefix's LogPixels when its desktop
 # starts, so each DPI runs in a Wine session of its own, in a prefix of its
-# own; the test (Wizard.ItScalesWithTheDisplay) learns the DPI it is to
-# expect from VELMORA_DISPLAY_DPI.
+# own; the tests (*.ItScalesWithTheDisplay) learn the DPI they are to expect
+# from VELMORA_DISPLAY_DPI.
 #
 # usage: tests/scripts/dpi_check.sh [Wine build]
 set -euo pipefail
@@ -25,13 +26,13 @@ run_at() {  # run_at DPI
   wineserver -k 2>/dev/null || true
   wineserver -w
   VELMORA_DISPLAY_DPI=$1 xvfb-run -a -s "-screen 0 1600x1200x24" \
-    wine "$build/bin/win32_tests.exe" --gtest_filter='Wizard.ItScalesWithTheDisplay' >"$work/$1.log" 2>&1
+    wine "$build/bin/win32_tests.exe" --gtest_filter='*.ItScalesWithTheDisplay' >"$work/$1.log" 2>&1
 }
 for dpi in 96 120 144 192; do
-  if run_at "$dpi" && grep -q '^\[  PASSED  \] 1 test' "$work/$dpi.log"; then
-    echo "ok: the wizard at $dpi DPI"
+  if run_at "$dpi" && grep -q '^\[  PASSED  \] 3 tests' "$work/$dpi.log"; then
+    echo "ok: the wizard, the language dialog and the uninstaller at $dpi DPI"
   else
-    echo "FAILED: the wizard at $dpi DPI"
+    echo "FAILED: the wizard, the language dialog or the uninstaller at $dpi DPI"
     grep -E 'Failure|Which is|evaluates to|fringe' "$work/$dpi.log" | head -20
     failures=$((failures + 1))
   fi

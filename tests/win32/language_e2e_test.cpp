@@ -105,6 +105,34 @@ TEST_F(LanguageDialog, ShowsItsControlsWithTheUserLanguageAsDefault) {
   EXPECT_EQ(AnswerRefusal(*process), russian ? "Russian: must run on Windows 2000" : "English: must run on Windows 2000");
 }
 
+// On a scaled display (tests/scripts/dpi_check.sh) the dialog is its 96-DPI
+// layout scaled.
+TEST_F(LanguageDialog, ItScalesWithTheDisplay) {
+  const int dpi = DisplayDpiUnderTest();
+  if (dpi <= 0) GTEST_SKIP() << "run by tests/scripts/dpi_check.sh";
+  auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
+  auto process = ui::TProcess::Start(LanguageSetup("lang-dpi", kThree), "");
+  HWND dialog = WaitForLanguageDialog(*process);
+  ASSERT_TRUE(dialog);
+  RECT client;
+  GetClientRect(dialog, &client);
+  EXPECT_NEAR(client.right, s(287), 1);
+  EXPECT_NEAR(client.bottom, s(127), 1);
+  const RECT list = ui::Geometry(ui::FindChild(dialog, "ComboBox"));
+  EXPECT_NEAR(list.left, s(67), 1);
+  EXPECT_NEAR(list.top, s(62), 1);
+  EXPECT_NEAR(list.right - list.left, s(210), 1);
+  const RECT ok = ui::Geometry(ui::FindChild(dialog, "Button", "OK"));
+  EXPECT_NEAR(ok.left, s(112), 1);
+  EXPECT_NEAR(ok.top, s(95), 1);
+  EXPECT_NEAR(ok.right - ok.left, s(75), 1);
+  EXPECT_NEAR(ok.bottom - ok.top, s(23), 1);
+  // The prompt takes its text's width in the scaled font: wider than at 96 DPI.
+  const RECT prompt = ui::Geometry(ui::FindChild(dialog, "Static", "Please select a language."));
+  EXPECT_NEAR(prompt.left, s(67), 1);
+  EXPECT_GT(prompt.right - prompt.left, 100 * dpi / 96);
+}
+
 TEST_F(LanguageDialog, EnterInTheListConfirmsThePickedLanguage) {
   auto process = ui::TProcess::Start(LanguageSetup("lang-enter", kThree), "");
   HWND dialog = WaitForLanguageDialog(*process);

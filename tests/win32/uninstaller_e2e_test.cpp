@@ -328,6 +328,32 @@ HWND WaitForUninstallWindow(ui::TProcess& process) {
 
 }  // namespace
 
+// On a scaled display (tests/scripts/dpi_check.sh) the window is its 96-DPI
+// layout scaled, the header band's places too.
+TEST(Uninstaller, ItScalesWithTheDisplay) {
+  const int dpi = DisplayDpiUnderTest();
+  if (dpi <= 0) GTEST_SKIP() << "run by tests/scripts/dpi_check.sh";
+  auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
+  TSmallProduct product("dpi", 0);
+  auto process = ui::TProcess::Start(product.exe, "");
+  HWND window = WaitForUninstallWindow(*process);
+  ASSERT_TRUE(window);
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_NEAR(client.right, s(495), 1);
+  EXPECT_NEAR(client.bottom, s(359), 1);
+  const RECT start = ui::Geometry(ui::FindChild(window, "Button", "Text 1"));
+  EXPECT_NEAR(start.left, s(324), 1);
+  EXPECT_NEAR(start.top, s(327), 1);
+  EXPECT_NEAR(start.right - start.left, s(75), 1);
+  const RECT title = ui::Geometry(ui::FindChild(window, "Static", "Text 3"));
+  EXPECT_NEAR(title.left, s(20), 1) << "the title's place from the settings, scaled";
+  EXPECT_NEAR(title.top, s(8), 1);
+  const RECT folder = ui::Geometry(ui::FindChild(window, "Edit", product.p));
+  EXPECT_NEAR(folder.left, s(22), 1);
+  EXPECT_NEAR(folder.right - folder.left, s(452), 1);
+}
+
 TEST(Uninstaller, TheWindowShowsTheLogsTextsAndEndsOnTheCompletionPage) {
   TSmallProduct product("window", 0);
   const TBytes uninstaller = ReadWholeFile(product.exe);

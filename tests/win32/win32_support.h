@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -126,4 +127,12 @@ inline void RemoveTree(const std::string& folder) {
 inline void ClearTemporaryFolder() {
   const std::string folder = TemporaryFolder();
   if (!folder.empty()) RemoveTree(folder.substr(0, folder.size() - 1));
+}
+
+// The display DPI that tests/scripts/dpi_check.sh runs the scaling tests at
+// (VELMORA_DISPLAY_DPI); 0 in every other run, where they are skipped.
+inline int DisplayDpiUnderTest() {
+  char text[16] = {};
+  GetEnvironmentVariableA("VELMORA_DISPLAY_DPI", text, sizeof text);
+  return atoi(text);
 }

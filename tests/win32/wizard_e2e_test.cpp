@@ -594,9 +594,7 @@ TEST_F(Wizard, AnUpgradeOffersTheFolderAndGroupInUse) {
 // prefix of its own, naming the DPI in VELMORA_DISPLAY_DPI; elsewhere it is
 // skipped.
 TEST_F(Wizard, ItScalesWithTheDisplay) {
-  char text[16] = {};
-  GetEnvironmentVariableA("VELMORA_DISPLAY_DPI", text, sizeof text);
-  const int dpi = atoi(text);
+  const int dpi = DisplayDpiUnderTest();
   if (dpi <= 0) GTEST_SKIP() << "run by tests/scripts/dpi_check.sh";
   auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
   auto process = ui::TProcess::Start(BuildWizardSetup("wizard-dpi", WizardScript()), "");
