@@ -20,18 +20,23 @@ HWND CreateChild(HWND parent, const char* className, const char* text, DWORD sty
 
 void SetWindowFont(HWND window, HFONT font) { SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); }
 
+namespace {
+
+struct TFontSwap {
+  HFONT from, to;
+};
+
+BOOL CALLBACK SwapFont(HWND child, LPARAM data) {
+  const auto* swap = reinterpret_cast<const TFontSwap*>(data);
+  if (reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)) == swap->from) SetWindowFont(child, swap->to);
+  return TRUE;
+}
+
+}  // namespace
+
 void ReplaceFont(HWND window, HFONT from, HFONT to) {
-  struct TSwap {
-    HFONT from, to;
-  } swap{from, to};
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM data) {
-        const auto* s = reinterpret_cast<const TSwap*>(data);
-        if (reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)) == s->from) SetWindowFont(child, s->to);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&swap));
+  TFontSwap swap{from, to};
+  EnumChildWindows(window, SwapFont, reinterpret_cast<LPARAM>(&swap));
 }
 
 std::string WindowText(HWND window) {
