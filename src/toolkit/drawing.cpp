@@ -87,15 +87,19 @@ void DrawBitmapKeyed(HDC dc, HBITMAP picture, int x, int y, COLORREF key) {
   TGdiObject<HBITMAP> keyedBitmap(CreateCompatibleBitmap(dc, width, height));
   TMemoryCanvas keyed(dc, keyedBitmap.Get());
   BitBlt(keyed.Get(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
-  SetBkColor(keyed.Get(), RGB(255, 255, 255));
-  SetTextColor(keyed.Get(), RGB(0, 0, 0));
+  DrawThroughMask(dc, x, y, width, height, keyed.Get(), mask.Get());
+}
+
+void DrawThroughMask(HDC dc, int x, int y, int width, int height, HDC colour, HDC mask) {
+  SetBkColor(colour, RGB(255, 255, 255));
+  SetTextColor(colour, RGB(0, 0, 0));
   const DWORD kDestinationAndNotSource = 0x00220326;
-  BitBlt(keyed.Get(), 0, 0, width, height, mask.Get(), 0, 0, kDestinationAndNotSource);
+  BitBlt(colour, 0, 0, width, height, mask, 0, 0, kDestinationAndNotSource);
 
   const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
   const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
-  BitBlt(dc, x, y, width, height, mask.Get(), 0, 0, SRCAND);
-  BitBlt(dc, x, y, width, height, keyed.Get(), 0, 0, SRCPAINT);
+  BitBlt(dc, x, y, width, height, mask, 0, 0, SRCAND);
+  BitBlt(dc, x, y, width, height, colour, 0, 0, SRCPAINT);
   SetBkColor(dc, oldBack);
   SetTextColor(dc, oldText);
 }

@@ -30,6 +30,9 @@ void FillColour(HDC dc, int left, int top, int right, int bottom, COLORREF colou
 // pixel (0, 0) (or a given key colour) left out.
 void DrawBitmap(HDC dc, HBITMAP picture, int x, int y);
 void DrawBitmapKeyed(HDC dc, HBITMAP picture, int x, int y, COLORREF key);
+// Lays the colour canvas over dc at (x, y) where the monochrome mask is 0;
+// where it is 1 (see-through) dc stays, and the colour canvas turns black.
+void DrawThroughMask(HDC dc, int x, int y, int width, int height, HDC colour, HDC mask);
 // The colour of the bitmap's pixel (0, 0).
 COLORREF CornerColour(HDC like, HBITMAP picture);
 

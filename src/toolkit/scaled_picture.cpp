@@ -113,16 +113,5 @@ void DrawPicture(HDC dc, HBITMAP picture, int x, int y, int dpi, const COLORREF*
   }
   TGdiObject<HBITMAP> maskBitmap = KeyMask(dc, picture, fromWidth, fromHeight, width, height, *key);
   TMemoryCanvas mask(dc, maskBitmap.Get());
-  // The see-through part of the colour made black, then laid over the
-  // place the mask has cleared.
-  SetBkColor(colourCanvas.Get(), RGB(255, 255, 255));
-  SetTextColor(colourCanvas.Get(), RGB(0, 0, 0));
-  const DWORD kDestinationAndNotSource = 0x00220326;
-  BitBlt(colourCanvas.Get(), 0, 0, width, height, mask.Get(), 0, 0, kDestinationAndNotSource);
-  const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
-  const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
-  BitBlt(dc, x, y, width, height, mask.Get(), 0, 0, SRCAND);
-  BitBlt(dc, x, y, width, height, colourCanvas.Get(), 0, 0, SRCPAINT);
-  SetBkColor(dc, oldBack);
-  SetTextColor(dc, oldText);
+  DrawThroughMask(dc, x, y, width, height, colourCanvas.Get(), mask.Get());
 }
