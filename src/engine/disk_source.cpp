@@ -35,6 +35,12 @@ TSourceResult TDiskSource::Skip(uint32_t n) {
   return Transfer(n, nullptr, written);
 }
 
+bool TDiskSource::NextInSetup(uint32_t n, int64_t& offset) const {
+  if (disk_ != 1 || !stream_) return false;
+  offset = stream_->Position();
+  return offset >= 0 && offset + int64_t(n) <= end_;
+}
+
 int64_t TDiskSource::Available() {
   const int64_t position = stream_->Position();
   return position < 0 ? -1 : std::max<int64_t>(end_ - position, 0);

@@ -170,12 +170,29 @@ bool ExtractSolid(TByteSource& reader, TBuffer& buffer) {
   return true;
 }
 
-// Per-file mode, one written file: its block is gathered into the staging
-// file (created exclusively, shared with nobody) and decompressed from there
-// through the same handle. The staging file is gone when this returns.
+// Decodes one file's block from where it stands and writes the file.
+bool WriteFromBlock(const TFileRecord& record, TStream& blockData, TBuffer& buffer) {
+  TBufferedReader data(blockData);
+  TCompressedBlockReader block(data, &TLZMADecompressor::Create);
+  TItemReadAhead reader(block, 1, PumpWindowMessages);
+  return WriteRecord(record, reader, buffer);
+}
+
+// Per-file mode, one written file. A block that lies whole in the setup
+// executable is decoded straight from it: its data were checked before the
+// first change. Any other block (on a disk file, or spread over two) is
+// gathered into the staging file (created exclusively, shared with nobody)
+// and decompressed from there through the same handle; the staging file is
+// gone when this returns.
 TSourceResult WritePerFileRecord(const TFileRecord& record, uint32_t storedSize, TDiskSource& source,
-                                 TBuffer& buffer) {
+                                 TFileStream& setupFile, TBuffer& buffer) {
   BeginWriting(record);
+  int64_t offset = 0;
+  if (source.NextInSetup(storedSize, offset)) {
+    if (setupFile.Seek(offset, TSeekOrigin::Start) != offset) return TSourceResult::Damaged;
+    if (!WriteFromBlock(record, setupFile, buffer)) return TSourceResult::Damaged;
+    return source.Skip(storedSize);
+  }
   const std::string folder = TemporaryFolder();
   const std::string stagingPath = folder.empty() ? std::string() : folder + "compfile.tmp";
   DeleteFileA(stagingPath.c_str());
@@ -190,10 +207,7 @@ TSourceResult WritePerFileRecord(const TFileRecord& record, uint32_t storedSize,
                stagingError);
   if (result == TSourceResult::Ok && gathered) {
     staging->Seek(0, TSeekOrigin::Start);
-    TBufferedReader data(*staging);
-    TCompressedBlockReader block(data, &TLZMADecompressor::Create);
-    TItemReadAhead reader(block, 1, PumpWindowMessages);
-    if (!WriteRecord(record, reader, buffer)) result = TSourceResult::Damaged;
+    if (!WriteFromBlock(record, *staging, buffer)) result = TSourceResult::Damaged;
   }
   staging.reset();
   DeleteFileA(stagingPath.c_str());
@@ -212,12 +226,13 @@ bool AskForDisk(int disk) {
 
 // Per-file mode: every record advances the bar; a kept file's block is
 // passed over without being read.
-TSourceResult ExtractPerFile(TDiskSource& source, const TSetupArchive& archive, TBuffer& buffer) {
+TSourceResult ExtractPerFile(TDiskSource& source, const TSetupArchive& archive, TFileStream& setupFile,
+                             TBuffer& buffer) {
   for (uint32_t k = 0; k < SectionCount(kSectionFiles); ++k) {
     const TFileRecord record = ReadFileRecord(k);
     const uint32_t storedSize = uint32_t(archive.storedSizes[k]);
-    const TSourceResult result =
-        ShouldWrite(record) ? WritePerFileRecord(record, storedSize, source, buffer) : source.Skip(storedSize);
+    const TSourceResult result = ShouldWrite(record) ? WritePerFileRecord(record, storedSize, source, setupFile, buffer)
+                                                     : source.Skip(storedSize);
     if (result != TSourceResult::Ok) return result;
     StepProgress();
     HonourStopRequest();
@@ -230,8 +245,9 @@ void RunPerFile(const std::string& setupPath, const TSetupArchive& archive, TDat
                 TBuffer& buffer) {
   TDiskSource source(setupPath, archive.trailer.dataOffset, archive.trailer.dataSize, FieldText(21), AskForDisk,
                      [&check](TStream& disk) { return CheckDiskFile(check, disk); });
-  if (!source.Open()) CorruptedSetupError();
-  switch (ExtractPerFile(source, archive, buffer)) {
+  auto setupFile = TFileStream::Open(setupPath, TFileStream::Mode::OpenRead);
+  if (!source.Open() || !setupFile) CorruptedSetupError();
+  switch (ExtractPerFile(source, archive, *setupFile, buffer)) {
     case TSourceResult::Ok:
       return;
     case TSourceResult::Damaged:

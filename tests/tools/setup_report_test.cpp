@@ -111,6 +111,7 @@ TEST_F(Inspect, ReadsBackEverythingOfASplitAndASolidSetup) {
     EXPECT_EQ(in.languages[0].messages.size(), 87u);
 
     const std::string text = InspectionText(in);
+    EXPECT_NE(text.find(solid ? "blocks (solid mode):\n" : "blocks (per-file mode):\n"), std::string::npos) << text;
     for (const char* line :
          {"   65 title = Inspect \xC4 \"quoted\"\n", "   21 disk name = part@$&%19.pak (part{disk number}.pak)\n",
           "  [registry]\n    root = 1 (HKCU)\n    key = Software\\Inspect\n    name = Folder\n"

@@ -120,6 +120,49 @@ TEST_F(ExtractionInProcess, TheUninstallListHoldsExactlyTheWrittenFilesWithFlag1
   }
 }
 
+// Per-file blocks that lie in the setup executable are decoded straight from
+// it: with the staging file's name taken (by a folder), the files of the
+// setup are still written; those of a disk file need the staging file and
+// fail, each one counted.
+TEST_F(ExtractionInProcess, BlocksInTheSetupNeedNoStagingFile) {
+  TProduct product;
+  product.solid = false;
+  for (int i = 0; i < 6; ++i)
+    AddFile(product, "@$&%04\\file" + std::to_string(i) + ".bin", MixedBytes(200000, uint32_t(i + 11)));
+  for (int disks : {1, 2}) {
+    SCOPED_TRACE(disks);
+    RemoveTree(kTargetFolder);
+    const std::string setup = WriteImage(FreshFolder("in-process"), ImageOnDisks(product, disks));
+    TSetupArchive archive;
+    Load(setup, archive);
+    CreateDirectoryA(kTargetFolder, nullptr);
+    PathState().installationFolder = kTargetFolder;
+    SetProgressRange(100);
+    const std::string staging = TemporaryFolder() + "compfile.tmp";
+    ASSERT_TRUE(CreateDirectoryA(staging.c_str(), nullptr));
+    const int failuresBefore = FailureCount();
+    {
+      TFileExtraction extraction(setup, archive);
+      TDataAreaCheck check = CheckFileDataInSetup(setup, archive);
+      extraction.Run(check);
+    }
+    RemoveDirectoryA(staging.c_str());
+    int written = 0;
+    for (const TProductFile& file : product.files)
+      if (FileExists(std::string(kTargetFolder) + "\\" + file.target.substr(7))) {
+        ExpectInstalled(file, std::string(kTargetFolder) + "\\" + file.target.substr(7));
+        ++written;
+      }
+    if (disks == 1) {
+      EXPECT_EQ(written, 6);
+    } else {
+      EXPECT_GT(written, 0) << "the files in the setup";
+      EXPECT_LT(written, 6) << "the files on disk 2 need the staging file";
+    }
+    EXPECT_EQ(FailureCount() - failuresBefore, 6 - written);
+  }
+}
+
 TEST(ExtractionStagingFile, IsMadeOnlyWhereNoneIsAndSharedWithNobodyWhileOpen) {
   CreateTemporaryFolder();
   const std::string path = TemporaryFolder() + "compfile.tmp";

@@ -75,7 +75,8 @@ std::string BlockLine(const std::string& name, const TBlockInfo& b) {
 }
 
 std::string BlocksSection(const TInspection& in) {
-  std::string out = "blocks:\n" + BlockLine("block 0", in.block0);
+  std::string out = std::string("blocks (") + (in.solid ? "solid" : "per-file") + " mode):\n" +
+                    BlockLine("block 0", in.block0);
   if (in.solid && !in.fileBlocks.empty()) out += BlockLine("file data (solid)", in.fileBlocks[0]);
   if (!in.solid)
     for (size_t i = 0; i < in.fileBlocks.size(); ++i) out += BlockLine("file " + Number(i + 1), in.fileBlocks[i]);
