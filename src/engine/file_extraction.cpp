@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <set>
+#include <thread>
 #include <vector>
 
 #include "archive/block_reader.h"
@@ -10,6 +12,7 @@
 #include "archive/script_text.h"
 #include "archive/setup_archive.h"
 #include "archive/setup_script.h"
+#include "engine/block_pool.h"
 #include "engine/disk_source.h"
 #include "engine/file_data_check.h"
 #include "engine/file_record.h"
@@ -240,6 +243,65 @@ TSourceResult ExtractPerFile(TDiskSource& source, const TSetupArchive& archive, 
   return TSourceResult::Ok;
 }
 
+// Whether every file's block lies in the setup executable (no disk files).
+bool AllBlocksInSetup(const TSetupArchive& archive) {
+  uint64_t total = 0;
+  for (int64_t size : archive.storedSizes) total += uint64_t(size);
+  return total <= uint64_t(archive.trailer.dataSize);
+}
+
+// The decoders and the decoded files held ahead of the writing, at most, on
+// top of the rest of the program.
+constexpr uint64_t kPoolBudget = uint64_t(64) << 20;
+
+// The blocks of the files to write, each wanted at most once a path is
+// known: a path that comes again is decoded in any case and decided on when
+// its turn comes, as the files before it may have changed it.
+std::vector<TPooledBlock> PlanBlocks(const TSetupArchive& archive, const std::vector<TFileRecord>& records) {
+  std::vector<TPooledBlock> blocks(records.size());
+  std::set<std::string> seen, repeated;
+  for (const TFileRecord& record : records)
+    if (!seen.insert(UpperAscii(record.path)).second) repeated.insert(UpperAscii(record.path));
+  int64_t offset = int64_t(uint32_t(archive.trailer.dataOffset));
+  for (size_t k = 0; k < records.size(); ++k) {
+    blocks[k] = {offset, repeated.count(UpperAscii(records[k].path)) > 0 || ShouldWrite(records[k])};
+    offset += archive.storedSizes[k];
+  }
+  return blocks;
+}
+
+// Per-file mode with every block in the setup executable: a pool of workers
+// decodes the blocks of the files to write ahead of the writing, which takes
+// them in record order. A file too large to be held is decoded as it is
+// written, as is one whose fate changed since the plan.
+TSourceResult ExtractPooled(const std::string& setupPath, const TSetupArchive& archive, TFileStream& setupFile,
+                            TBuffer& buffer) {
+  std::vector<TFileRecord> records;
+  for (uint32_t k = 0; k < SectionCount(kSectionFiles); ++k) records.push_back(ReadFileRecord(k));
+  const std::vector<TPooledBlock> blocks = PlanBlocks(archive, records);
+  uint32_t dictionary = 0;
+  for (const TPooledBlock& block : blocks)
+    if (block.wanted && (dictionary = BlockDictionarySize(setupFile, block.offset)) != 0) break;
+  TBlockPool pool(setupPath, blocks, PoolLimitsFor(std::thread::hardware_concurrency(), dictionary, kPoolBudget));
+  for (size_t k = 0; k < records.size(); ++k) {
+    std::vector<uint8_t> item;
+    TBlockPool::TTaken taken = TBlockPool::TTaken::Large;
+    if (blocks[k].wanted && (taken = pool.Take(k, item, PumpWindowMessages)) == TBlockPool::TTaken::Damaged)
+      return TSourceResult::Damaged;
+    if (ShouldWrite(records[k])) {
+      BeginWriting(records[k]);
+      TItemBytes held(item);
+      const bool sound = taken == TBlockPool::TTaken::Item
+                             ? WriteRecord(records[k], held, buffer)
+                             : setupFile.Seek(blocks[k].offset, TSeekOrigin::Start) == blocks[k].offset &&
+                                   WriteFromBlock(records[k], setupFile, buffer);
+      if (!sound) return TSourceResult::Damaged;
+    }
+    StepProgress();
+    HonourStopRequest();
+  }
+  return TSourceResult::Ok;
+}
 
 void RunPerFile(const std::string& setupPath, const TSetupArchive& archive, TDataAreaCheck& check,
                 TBuffer& buffer) {
@@ -247,7 +309,9 @@ void RunPerFile(const std::string& setupPath, const TSetupArchive& archive, TDat
                      [&check](TStream& disk) { return CheckDiskFile(check, disk); });
   auto setupFile = TFileStream::Open(setupPath, TFileStream::Mode::OpenRead);
   if (!source.Open() || !setupFile) CorruptedSetupError();
-  switch (ExtractPerFile(source, archive, *setupFile, buffer)) {
+  const TSourceResult result = AllBlocksInSetup(archive) ? ExtractPooled(setupPath, archive, *setupFile, buffer)
+                                                         : ExtractPerFile(source, archive, *setupFile, buffer);
+  switch (result) {
     case TSourceResult::Ok:
       return;
     case TSourceResult::Damaged:

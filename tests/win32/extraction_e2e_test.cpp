@@ -165,8 +165,16 @@ TEST_F(Extraction, ExistingFilesFollowTheirRuleAndAKeptFilesDataIsStillConsumed)
       {"unknown-rule.bin", 7, -kDay, false},
       {"newer-again.bin", 2, +kDay, false},
   };
-  for (bool solid : {true, false}) {
-    SCOPED_TRACE(solid ? "solid" : "per-file");
+  // Per-file blocks on disk files are read one after another; those all in
+  // the setup are decoded by a pool of workers ahead of the writing.
+  struct TMode {
+    bool solid;
+    int disks;
+    const char* name;
+  } modes[] = {{true, 1, "solid"}, {false, 3, "per-file"}, {false, 1, "per-file-pooled"}};
+  for (const TMode& mode : modes) {
+    const bool solid = mode.solid;
+    SCOPED_TRACE(mode.name);
     Clean();
     CreateDirectoryA(kProductFolder, nullptr);
     TProduct product;
@@ -188,10 +196,13 @@ TEST_F(Extraction, ExistingFilesFollowTheirRuleAndAKeptFilesDataIsStillConsumed)
     PlaceFile(held, TextBytes("held open"), kBaseFileTime);
     HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    // A path that comes twice: written, then kept, as the first one made it.
+    AddFile(product, "@$&%04\\twice.bin", MixedBytes(30000, 44));
+    AddFile(product, "@$&%04\\twice.bin", MixedBytes(30000, 45)).rule = 0;
     AddFile(product, "@$&%04\\absent.bin", MixedBytes(70000, 43));
 
-    const std::string folder = SetupFolder(solid ? "rules-solid" : "rules-per-file");
-    auto process = StartSilently(WriteImage(folder, ImageOnDisks(product, solid ? 1 : 3)));
+    const std::string folder = SetupFolder(std::string("rules-") + mode.name);
+    auto process = StartSilently(WriteImage(folder, ImageOnDisks(product, mode.disks)));
     // /S asks about the held file; Ignore goes on without it.
     HWND box = ui::WaitForDialog(process->Id(), 60000);
     ASSERT_TRUE(box);
@@ -210,6 +221,7 @@ TEST_F(Extraction, ExistingFilesFollowTheirRuleAndAKeptFilesDataIsStillConsumed)
     }
     EXPECT_NE(GetFileAttributesA(folderTarget.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
     EXPECT_EQ(ReadWholeFile(held), TextBytes("held open"));
+    ExpectInstalled(product.files[product.files.size() - 3], InstalledPath("@$&%04\\twice.bin", folder));
     ExpectInstalled(product.files.back(), InstalledPath(product.files.back().target, folder));
   }
 }
