@@ -151,7 +151,7 @@ std::string TargetPath(const std::string& relativePath) {
   return path;
 }
 
-TBytes MakeScript(const std::vector<TPayloadFile>& files) {
+TBytes MakeScript(const std::vector<TPayloadFile>& files, bool solid) {
   TScriptBuilder script;
   // Every start-up check passes: every OS class, no administrator, .NET or
   // program to close.
@@ -160,7 +160,7 @@ TBytes MakeScript(const std::vector<TPayloadFile>& files) {
     script.SetField(field, value);
   // No wizard page is asked for (the run is silent anyway).
   for (int page : {22, 30, 84, 86, 111, 112, 113, 114, 115, 116}) script.SetField(page, "0");
-  script.SetField(34, "1");  // solid
+  script.SetField(34, solid ? "1" : "0");
   script.SetField(58, "C:\\BenchDefault");
   script.SetField(65, "Installation benchmark");
   script.SetField(48, std::to_string(files.size()));
@@ -233,23 +233,32 @@ TBytes ReadFile(const std::string& path) {
 
 // The archive does not depend on where it starts, except for the trailer's
 // two offsets: a new stub only shifts them.
-int Restub(const std::string& stubPath, const std::string& out) {
-  const std::string setupPath = out + "/bench_setup.exe";
-  const TBytes old = ReadFile(setupPath);
+TBytes Restubbed(const TBytes& old, const TBytes& stub) {
   TArchiveTrailer trailer;
-  const TBytes stream = DeframeDataArea(old, trailer);
-  if (stream != ReadFile(out + "/payload.lzma")) Fail(setupPath + " does not hold payload.lzma");
-  TBytes setup = ReadFile(stubPath);
-  const uint64_t stubSize = setup.size();
+  DecodeArchiveTrailer(old.data() + old.size() - kTrailerSize, trailer);
+  TBytes setup = stub;
   setup.insert(setup.end(), old.begin() + long(trailer.block0Offset), old.end());
-  trailer.dataOffset = trailer.dataOffset - trailer.block0Offset + stubSize;
-  trailer.block0Offset = stubSize;
+  trailer.dataOffset = trailer.dataOffset - trailer.block0Offset + stub.size();
+  trailer.block0Offset = stub.size();
   EncodeArchiveTrailer(trailer, setup.data() + setup.size() - kTrailerSize);
+  return setup;
+}
+
+void Replace(const std::string& path, const TBytes& bytes) {
+  WriteFile(path + ".new", bytes);
+  if (std::rename((path + ".new").c_str(), path.c_str()) != 0) Fail("cannot replace " + path);
+  std::printf("wrote %s: the archive behind the new stub, %zu bytes\n", path.c_str(), bytes.size());
+}
+
+int Restub(const std::string& stubPath, const std::string& out) {
+  const TBytes stub = ReadFile(stubPath);
+  const std::string setupPath = out + "/bench_setup.exe";
+  const TBytes setup = Restubbed(ReadFile(setupPath), stub);
   TArchiveTrailer check;
-  if (DeframeDataArea(setup, check) != stream) Fail("the new setup does not hold payload.lzma");
-  WriteFile(setupPath + ".new", setup);
-  if (std::rename((setupPath + ".new").c_str(), setupPath.c_str()) != 0) Fail("cannot replace " + setupPath);
-  std::printf("wrote %s: the archive behind the new stub, %zu bytes\n", setupPath.c_str(), setup.size());
+  if (DeframeDataArea(setup, check) != ReadFile(out + "/payload.lzma")) Fail("the new setup does not hold payload.lzma");
+  Replace(setupPath, setup);
+  const std::string perFilePath = out + "/bench_setup_perfile.exe";
+  Replace(perFilePath, Restubbed(ReadFile(perFilePath), stub));
   return 0;
 }
 
@@ -270,7 +279,7 @@ int main(int argc, char** argv) {
 
   TArchiveInput input;
   input.stub = ReadFile(argv[1]);
-  input.script = MakeScript(files);
+  input.script = MakeScript(files, true);
   input.solid = true;
   input.fileBlocks.lzma.lc = 3;
   input.fileBlocks.lzma.lp = 0;
@@ -295,8 +304,17 @@ int main(int argc, char** argv) {
               seconds, image.executable.size(), static_cast<unsigned long long>(trailer.dataSize), stream.size(),
               double(stream.size()) / double(contentBytes));
 
+  // The same files in per-file mode: one block each, with the same options.
+  TArchiveInput perFile = input;
+  perFile.solid = false;
+  perFile.script = MakeScript(files, false);
+  std::printf("compressing them again in per-file mode...\n");
+  std::fflush(stdout);
+  const TSetupImage perFileImage = BuildSetupImage(perFile);
+
   MakeFolder(out);
   MakeFolder(out + "/payload");
+  WriteFile(out + "/bench_setup_perfile.exe", perFileImage.executable);
   MakeFolder(out + "/payload/data");
   WriteFile(out + "/bench_setup.exe", image.executable);
   WriteFile(out + "/payload.lzma", stream);
@@ -321,7 +339,8 @@ int main(int argc, char** argv) {
                 "CONTENT_CRC32=%08X\nSTREAM_BYTES=%zu\nCOMPRESS_SECONDS=%.1f\n",
                 mebibytes, dictionaryMiB, files.size(), fileBytes, contentBytes, ~contentCrc, stream.size(), seconds);
   WriteText(out + "/payload.env", env);
-  std::printf("wrote %s/bench_setup.exe, payload.lzma, payload.list, payload.env and %zu files under payload/\n",
+  std::printf("wrote %s/bench_setup.exe, bench_setup_perfile.exe, payload.lzma, payload.list, payload.env and %zu "
+              "files under payload/\n",
               out.c_str(), files.size());
   return 0;
 }

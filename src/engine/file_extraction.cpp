@@ -227,7 +227,8 @@ bool AskForDisk(int disk) {
   return false;
 }
 
-// Per-file mode: every record advances the bar; a kept file's block is
+// Per-file mode with disk files: the blocks one after another, in the order
+// of the disk prompts. Every record advances the bar; a kept file's block is
 // passed over without being read.
 TSourceResult ExtractPerFile(TDiskSource& source, const TSetupArchive& archive, TFileStream& setupFile,
                              TBuffer& buffer) {
