@@ -109,26 +109,30 @@ TBytes MakeFile(size_t size, std::mt19937_64& random, const std::vector<std::str
 }
 
 // A size between kSmallestFile and kLargestFile, evenly spread in its logarithm.
-size_t LogUniformSize(std::mt19937_64& random) {
+size_t LogUniformSize(std::mt19937_64& random, size_t smallest = kSmallestFile, size_t largest = kLargestFile) {
   const double unit = double(random() >> 11) / double(uint64_t(1) << 53);
-  const double low = std::log(double(kSmallestFile)), high = std::log(double(kLargestFile));
+  const double low = std::log(double(smallest)), high = std::log(double(largest));
   return size_t(std::exp(low + unit * (high - low)));
 }
+
+// The small-file payload: this many files of 4 to 64 KiB.
+constexpr size_t kSmallFileCount = 5000;
 
 struct TPayloadFile {
   std::string relativePath;  // with '/', under the installation folder
   TBytes bytes;
 };
 
-// Files until `total` bytes are reached (the last one cut to fit); every
-// third file in a subfolder, so that the setup creates folders as well.
-std::vector<TPayloadFile> MakePayload(size_t total) {
+// Files until `total` bytes are reached (the last one cut to fit), or with
+// small set kSmallFileCount files of 4 to 64 KiB; every third file in a
+// subfolder, so that the setup creates folders as well.
+std::vector<TPayloadFile> MakePayload(size_t total, bool small) {
   std::mt19937_64 random(kSeed);
   const std::vector<std::string> words = MakeWordList(random);
   std::vector<TPayloadFile> files;
   size_t sum = 0, text = 0, noise = 0, mixed = 0;
-  while (sum < total) {
-    const size_t size = std::min(LogUniformSize(random), total - sum);
+  while (small ? files.size() < kSmallFileCount : sum < total) {
+    const size_t size = small ? LogUniformSize(random, 4096, 65536) : std::min(LogUniformSize(random), total - sum);
     const char* kind = "";
     TPayloadFile file;
     char name[32];
@@ -266,16 +270,20 @@ int Restub(const std::string& stubPath, const std::string& out) {
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--restub") == 0) return Restub(argv[2], argv[3]);
-  if (argc < 3 || argc > 5) {
-    std::fprintf(stderr, "usage: make_install_payload STUB OUTDIR [MiB, default 128] [dictionary MiB, default 16]\n");
+  if (argc < 3 || argc > 6) {
+    std::fprintf(stderr,
+                 "usage: make_install_payload STUB OUTDIR [MiB, default 128] [dictionary MiB, default 16] [small]\n"
+                 "       (small: %zu files of 4 to 64 KiB in place of MiB)\n",
+                 kSmallFileCount);
     return 2;
   }
+  const bool small = argc == 6 && std::strcmp(argv[5], "small") == 0;
   const std::string out = argv[2];
   const size_t mebibytes = Argument(argc, argv, 3, 128);
   const size_t dictionaryMiB = Argument(argc, argv, 4, 16);
   if (dictionaryMiB > 32) Fail("the setup reads dictionaries of at most 32 MiB");
 
-  const std::vector<TPayloadFile> files = MakePayload(mebibytes << 20);
+  const std::vector<TPayloadFile> files = MakePayload(mebibytes << 20, small);
 
   TArchiveInput input;
   input.stub = ReadFile(argv[1]);
@@ -336,8 +344,9 @@ int main(int argc, char** argv) {
   char env[512];
   std::snprintf(env, sizeof env,
                 "PAYLOAD_MIB=%zu\nDICTIONARY_MIB=%zu\nPAYLOAD_FILES=%zu\nPAYLOAD_BYTES=%zu\nCONTENT_BYTES=%zu\n"
-                "CONTENT_CRC32=%08X\nSTREAM_BYTES=%zu\nCOMPRESS_SECONDS=%.1f\n",
-                mebibytes, dictionaryMiB, files.size(), fileBytes, contentBytes, ~contentCrc, stream.size(), seconds);
+                "CONTENT_CRC32=%08X\nSTREAM_BYTES=%zu\nCOMPRESS_SECONDS=%.1f\nPAYLOAD_KIND=%s\n",
+                mebibytes, dictionaryMiB, files.size(), fileBytes, contentBytes, ~contentCrc, stream.size(), seconds,
+                small ? "small" : "mixed");
   WriteText(out + "/payload.env", env);
   std::printf("wrote %s/bench_setup.exe, bench_setup_perfile.exe, payload.lzma, payload.list, payload.env and %zu "
               "files under payload/\n",
