@@ -286,7 +286,8 @@ f2() { printf '%.2f' "$1"; }
 f3() { printf '%.3f' "$1"; }
 
 echo
-echo "payload: $PAYLOAD_FILES files, $PAYLOAD_BYTES bytes of file data ($PAYLOAD_MIB MiB, text, noise and mixed),"
+if [ "$payload_kind" = small ]; then size_note="files of 4 to 64 KiB"; else size_note="$PAYLOAD_MIB MiB"; fi
+echo "payload: $PAYLOAD_FILES files, $PAYLOAD_BYTES bytes of file data ($size_note, text, noise and mixed),"
 echo "         solid LZMA lc3 lp0 pb2, dictionary $dictionary_mib MiB; LZMA stream $STREAM_BYTES bytes;"
 echo "         setup $(stat -c %s "$out/bench_setup.exe") bytes"
 echo "Wine's desktop process: $desktop"

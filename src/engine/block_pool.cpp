@@ -91,7 +91,11 @@ bool TBlockPool::Admit(size_t i, uint64_t bytes) {
 
 TBlockPool::TTaken TBlockPool::Decode(TStream& setup, size_t i, std::vector<uint8_t>& item) {
   if (setup.Seek(blocks_[i].offset, TSeekOrigin::Start) != blocks_[i].offset) return TTaken::Damaged;
-  TBufferedReader data(setup);
+  // A small file's block is read in one piece of about its size, not in
+  // the pieces that suit a large one.
+  const uint32_t stored = blocks_[i].storedSize;
+  TBufferedReader data(setup, stored == 0 ? TBufferedReader::kDefaultPiece
+                                          : int32_t(std::clamp<uint32_t>(stored, 4096, TBufferedReader::kDefaultPiece)));
   TCompressedBlockReader block(data, &TLZMADecompressor::Create);
   uint8_t length[4];
   if (!block.Read(length, 4)) return TTaken::Damaged;

@@ -16,8 +16,9 @@
 #include "toolkit/stream.h"
 
 struct TPooledBlock {
-  int64_t offset = 0;   // where the block starts in the setup executable
-  bool wanted = true;   // decoded at all (a kept file's block is not)
+  int64_t offset = 0;        // where the block starts in the setup executable
+  bool wanted = true;        // decoded at all (a kept file's block is not)
+  uint32_t storedSize = 0;   // its length, header included; 0 when unknown
 };
 
 // How many workers, and how many bytes of items they may hold that the

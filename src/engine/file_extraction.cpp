@@ -267,7 +267,8 @@ std::vector<TPooledBlock> PlanBlocks(const TSetupArchive& archive, const std::ve
     if (!seen.insert(UpperAscii(record.path)).second) repeated.insert(UpperAscii(record.path));
   int64_t offset = int64_t(uint32_t(archive.trailer.dataOffset));
   for (size_t k = 0; k < records.size(); ++k) {
-    blocks[k] = {offset, repeated.count(UpperAscii(records[k].path)) > 0 || ShouldWrite(records[k])};
+    blocks[k] = {offset, repeated.count(UpperAscii(records[k].path)) > 0 || ShouldWrite(records[k]),
+                 uint32_t(archive.storedSizes[k])};
     offset += archive.storedSizes[k];
   }
   return blocks;

@@ -37,7 +37,7 @@ struct TPerFileSetup {
     EXPECT_TRUE(ReadSetupArchive(stream, archive, nullptr));
     int64_t offset = int64_t(uint32_t(archive.trailer.dataOffset));
     for (int64_t size : archive.storedSizes) {
-      blocks.push_back({offset, true});
+      blocks.push_back({offset, true, uint32_t(size)});
       offset += size;
     }
   }
