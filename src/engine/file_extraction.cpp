@@ -255,7 +255,7 @@ bool AllBlocksInSetup(const TSetupArchive& archive) {
 // most: with the rest of the setup (its libraries, buffers and, for a file
 // too large to hold, the writing's own decoder) the installation stays
 // within 64 MiB above an empty program.
-constexpr uint64_t kPoolBudget = uint64_t(56) << 20;
+constexpr uint64_t kPoolBudget = uint64_t(54) << 20;
 
 // The blocks of the files to write, each wanted at most once a path is
 // known: a path that comes again is decoded in any case and decided on when
