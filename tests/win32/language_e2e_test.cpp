@@ -110,26 +110,15 @@ TEST_F(LanguageDialog, ShowsItsControlsWithTheUserLanguageAsDefault) {
 TEST_F(LanguageDialog, ItScalesWithTheDisplay) {
   const int dpi = DisplayDpiUnderTest();
   if (dpi <= 0) GTEST_SKIP() << "run by tests/scripts/dpi_check.sh";
-  auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
   auto process = ui::TProcess::Start(LanguageSetup("lang-dpi", kThree), "");
   HWND dialog = WaitForLanguageDialog(*process);
   ASSERT_TRUE(dialog);
-  RECT client;
-  GetClientRect(dialog, &client);
-  EXPECT_NEAR(client.right, s(287), 1);
-  EXPECT_NEAR(client.bottom, s(127), 1);
-  const RECT list = ui::Geometry(ui::FindChild(dialog, "ComboBox"));
-  EXPECT_NEAR(list.left, s(67), 1);
-  EXPECT_NEAR(list.top, s(62), 1);
-  EXPECT_NEAR(list.right - list.left, s(210), 1);
-  const RECT ok = ui::Geometry(ui::FindChild(dialog, "Button", "OK"));
-  EXPECT_NEAR(ok.left, s(112), 1);
-  EXPECT_NEAR(ok.top, s(95), 1);
-  EXPECT_NEAR(ok.right - ok.left, s(75), 1);
-  EXPECT_NEAR(ok.bottom - ok.top, s(23), 1);
+  ExpectScaledClient(dialog, 287, 127, dpi);
+  ExpectScaledPlace(ui::Geometry(ui::FindChild(dialog, "ComboBox")), 67, 62, 210, -1, dpi);
+  ExpectScaledPlace(ui::Geometry(ui::FindChild(dialog, "Button", "OK")), 112, 95, 75, 23, dpi);
   // The prompt takes its text's width in the scaled font: wider than at 96 DPI.
   const RECT prompt = ui::Geometry(ui::FindChild(dialog, "Static", "Please select a language."));
-  EXPECT_NEAR(prompt.left, s(67), 1);
+  ExpectScaledPlace(prompt, 67, -1, -1, -1, dpi);
   EXPECT_GT(prompt.right - prompt.left, 100 * dpi / 96);
 }
 

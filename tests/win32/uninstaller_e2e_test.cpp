@@ -326,6 +326,15 @@ HWND WaitForUninstallWindow(ui::TProcess& process) {
   return ui::WaitForWindow(process.Id(), [](HWND w) { return ui::ClassName(w) == "VelmoraUninstaller"; });
 }
 
+// Clicks Uninstall ("Text 1") and waits for the completion page's Finish
+// ("Text 16"); null when it does not come.
+HWND RemoveToCompletionPage(HWND window) {
+  ui::Click(ui::FindChild(window, "Button", "Text 1"));
+  HWND finish = nullptr;
+  for (int i = 0; i < 400 && !finish; ++i, Sleep(25)) finish = ui::FindChild(window, "Button", "Text 16");
+  return finish;
+}
+
 }  // namespace
 
 // On a scaled display (tests/scripts/dpi_check.sh) the window is its 96-DPI
@@ -333,25 +342,15 @@ HWND WaitForUninstallWindow(ui::TProcess& process) {
 TEST(Uninstaller, ItScalesWithTheDisplay) {
   const int dpi = DisplayDpiUnderTest();
   if (dpi <= 0) GTEST_SKIP() << "run by tests/scripts/dpi_check.sh";
-  auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
   TSmallProduct product("dpi", 0);
   auto process = ui::TProcess::Start(product.exe, "");
   HWND window = WaitForUninstallWindow(*process);
   ASSERT_TRUE(window);
-  RECT client;
-  GetClientRect(window, &client);
-  EXPECT_NEAR(client.right, s(495), 1);
-  EXPECT_NEAR(client.bottom, s(359), 1);
-  const RECT start = ui::Geometry(ui::FindChild(window, "Button", "Text 1"));
-  EXPECT_NEAR(start.left, s(324), 1);
-  EXPECT_NEAR(start.top, s(327), 1);
-  EXPECT_NEAR(start.right - start.left, s(75), 1);
-  const RECT title = ui::Geometry(ui::FindChild(window, "Static", "Text 3"));
-  EXPECT_NEAR(title.left, s(20), 1) << "the title's place from the settings, scaled";
-  EXPECT_NEAR(title.top, s(8), 1);
-  const RECT folder = ui::Geometry(ui::FindChild(window, "Edit", product.p));
-  EXPECT_NEAR(folder.left, s(22), 1);
-  EXPECT_NEAR(folder.right - folder.left, s(452), 1);
+  ExpectScaledClient(window, 495, 359, dpi);
+  ExpectScaledPlace(ui::Geometry(ui::FindChild(window, "Button", "Text 1")), 324, 327, 75, -1, dpi);
+  // The title's place comes from the settings, scaled.
+  ExpectScaledPlace(ui::Geometry(ui::FindChild(window, "Static", "Text 3")), 20, 8, -1, -1, dpi);
+  ExpectScaledPlace(ui::Geometry(ui::FindChild(window, "Edit", product.p)), 22, -1, 452, -1, dpi);
 }
 
 TEST(Uninstaller, TheWindowShowsTheLogsTextsAndEndsOnTheCompletionPage) {
@@ -378,9 +377,7 @@ TEST(Uninstaller, TheWindowShowsTheLogsTextsAndEndsOnTheCompletionPage) {
   CreateDirectoryA((ExecutableFolder() + "screenshots").c_str(), nullptr);
   EXPECT_TRUE(ui::SaveScreenshot(window, ExecutableFolder() + "screenshots\\uninstaller.bmp"));
 
-  ui::Click(start);
-  HWND finish = nullptr;
-  for (int i = 0; i < 400 && !finish; ++i, Sleep(25)) finish = ui::FindChild(window, "Button", "Text 16");
+  HWND finish = RemoveToCompletionPage(window);
   ASSERT_TRUE(finish) << "the completion page";
   EXPECT_TRUE(ui::IsEnabled(finish));
   EXPECT_FALSE(ui::IsEnabled(cancel));
@@ -654,9 +651,7 @@ TEST(Uninstaller, TheCompletionPageNamesWhatStayedAndOffersARestart) {
   auto process = ui::TProcess::Start(product.exe, "");
   HWND window = WaitForUninstallWindow(*process);
   ASSERT_TRUE(window);
-  ui::Click(ui::FindChild(window, "Button", "Text 1"));
-  HWND finish = nullptr;
-  for (int i = 0; i < 400 && !finish; ++i, Sleep(25)) finish = ui::FindChild(window, "Button", "Text 16");
+  HWND finish = RemoveToCompletionPage(window);
   ASSERT_TRUE(finish) << "the completion page";
   EXPECT_TRUE(ui::FindChild(window, "Static",
                             "7 item(s) could not be removed:\r\n    refused path a.dat\r\n    refused path ..\\b.dat\r\n"
@@ -799,9 +794,7 @@ TEST(UninstallerRestart, FinishWithRestartNowRestartsWindowsAndRestartLaterDoesN
     auto process = ui::TProcess::Start(product.exe, "");
     HWND window = WaitForUninstallWindow(*process);
     ASSERT_TRUE(window);
-    ui::Click(ui::FindChild(window, "Button", "Text 1"));
-    HWND finish = nullptr;
-    for (int i = 0; i < 400 && !finish; ++i, Sleep(25)) finish = ui::FindChild(window, "Button", "Text 16");
+    HWND finish = RemoveToCompletionPage(window);
     ASSERT_TRUE(finish) << "the completion page";
     HWND choice = ui::FindChild(window, "Button", now ? "Text 33" : "Text 34");
     ASSERT_TRUE(choice);

@@ -1,5 +1,6 @@
 // Helpers for the tests that run on Win32 (under Wine here).
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -135,4 +136,21 @@ inline int DisplayDpiUnderTest() {
   char text[16] = {};
   GetEnvironmentVariableA("VELMORA_DISPLAY_DPI", text, sizeof text);
   return atoi(text);
+}
+
+// The scaling checks: a 96-DPI size or place scaled to dpi, within one pixel
+// of rounding. A place is a control's rectangle in its parent; -1 leaves a
+// value unchecked.
+inline void ExpectScaledPlace(const RECT& r, int x, int y, int width, int height, int dpi) {
+  auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
+  if (x >= 0) EXPECT_NEAR(r.left, s(x), 1);
+  if (y >= 0) EXPECT_NEAR(r.top, s(y), 1);
+  if (width >= 0) EXPECT_NEAR(r.right - r.left, s(width), 1);
+  if (height >= 0) EXPECT_NEAR(r.bottom - r.top, s(height), 1);
+}
+
+inline void ExpectScaledClient(HWND window, int width, int height, int dpi) {
+  RECT client{};
+  GetClientRect(window, &client);
+  ExpectScaledPlace(client, 0, 0, width, height, dpi);
 }

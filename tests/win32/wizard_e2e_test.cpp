@@ -600,27 +600,14 @@ TEST_F(Wizard, ItScalesWithTheDisplay) {
   auto process = ui::TProcess::Start(BuildWizardSetup("wizard-dpi", WizardScript()), "");
   HWND wizard = WaitForWizard(*process);
   ASSERT_TRUE(wizard);
-  RECT client;
-  GetClientRect(wizard, &client);
-  EXPECT_NEAR(client.right, s(495), 1);
-  EXPECT_NEAR(client.bottom, s(359), 1);
-  const RECT next = ui::Geometry(Buttons(wizard).next);
-  EXPECT_NEAR(next.left, s(324), 1);
-  EXPECT_NEAR(next.top, s(327), 1);
-  EXPECT_NEAR(next.right - next.left, s(75), 1);
-  EXPECT_NEAR(next.bottom - next.top, s(23), 1);
-  const RECT title = ui::Geometry(ui::FindChild(VisiblePanel(wizard), "Static", "W1"));
-  EXPECT_NEAR(title.left, s(20), 1) << "moved left, as there is no side picture";
-  EXPECT_NEAR(title.right - title.left, s(400), 1);
+  ExpectScaledClient(wizard, 495, 359, dpi);
+  ExpectScaledPlace(ui::Geometry(Buttons(wizard).next), 324, 327, 75, 23, dpi);
+  // The welcome title, moved left as there is no side picture.
+  ExpectScaledPlace(ui::Geometry(ui::FindChild(VisiblePanel(wizard), "Static", "W1")), 20, -1, 400, -1, dpi);
 
   ASSERT_TRUE(Next(wizard));  // the Licence page, under the header band
-  const RECT band = ui::Geometry(Header(wizard));
-  EXPECT_NEAR(band.right - band.left, s(497), 1);
-  EXPECT_NEAR(band.bottom - band.top, s(60), 1);
-  const RECT viewer = ui::Geometry(ui::FindChild(VisiblePanel(wizard), "RichEdit50W"));
-  EXPECT_NEAR(viewer.left, s(22), 1);
-  EXPECT_NEAR(viewer.top, s(56), 1);
-  EXPECT_NEAR(viewer.right - viewer.left, s(452), 1);
+  ExpectScaledPlace(ui::Geometry(Header(wizard)), -1, -1, 497, 60, dpi);
+  ExpectScaledPlace(ui::Geometry(ui::FindChild(VisiblePanel(wizard), "RichEdit50W")), 22, 56, 452, -1, dpi);
   EXPECT_EQ(ClientPixel(wizard, 100, s(58)), GetSysColor(COLOR_APPWORKSPACE)) << "the etched edge, scaled";
   // The picture at (300, 10): its left half is the key colour, its right half green.
   EXPECT_EQ(ClientPixel(wizard, s(305), s(15)), kWhite) << "see-through";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "toolkit/controls.h"
+#include "win32_support.h"
 #include "wizard/wizard_window.h"
 
 namespace {
@@ -16,11 +17,7 @@ void ExpectAt(HWND control, int x, int y, int width, int height, int dpi = 96) {
   RECT r{};
   GetWindowRect(control, &r);
   MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-  auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
-  EXPECT_NEAR(r.left, s(x), 1);
-  EXPECT_NEAR(r.top, s(y), 1);
-  EXPECT_NEAR(r.right - r.left, s(width), 1);
-  EXPECT_NEAR(r.bottom - r.top, s(height), 1);
+  ExpectScaledPlace(r, x, y, width, height, dpi);
 }
 
 struct TPlace {
@@ -103,10 +100,7 @@ TEST(WizardWindow, AChangeOfMonitorLaysItOutAgainAtTheNewScale) {
     AdjustWindowRectEx(&suggested, DWORD(GetWindowLongA(c.window, GWL_STYLE)), FALSE,
                        DWORD(GetWindowLongA(c.window, GWL_EXSTYLE)));
     SendMessageA(c.window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-    RECT client;
-    GetClientRect(c.window, &client);
-    EXPECT_NEAR(client.right, s(495), 1);
-    EXPECT_NEAR(client.bottom, s(359), 1);
+    ExpectScaledClient(c.window, 495, 359, dpi);
     for (const TPlace& p : Places(c)) ExpectAt(p.control, p.x, p.y, p.width, p.height, dpi);
     for (HWND panel : {c.licencePanel, c.progressPanel}) ExpectAt(panel, 0, 60, 495, 245, dpi);
     for (HWND control : {c.next, c.statusLine, c.groupEdit}) EXPECT_EQ(FontOf(control).lfHeight, -s(11));
