@@ -94,6 +94,15 @@ bool ShouldWrite(const TFileRecord& record) {
   return ShouldWriteFile(record.rule, target, archivedValid, archived);
 }
 
+// Decided when the record's turn comes: where nothing is, the new file is
+// made at once (`made`); a file that is there is judged by the record's rule.
+// A file is never kept where none was, so its folders are made first.
+bool TakeTurn(const TFileRecord& record, TNewFile& made) {
+  MakeFoldersFor(record.path);
+  made = TNewFile(record.path);
+  return made || ShouldWrite(record);
+}
+
 // A file that cannot be replaced because a running program holds it: the
 // person may close that program and retry, have it replaced when Windows
 // next starts, or stop and undo the installation. Unattended, it is replaced
@@ -113,7 +122,6 @@ TInUseAnswer AskAboutFileInUse(const std::string& path, DWORD error) {
 }
 
 void BeginWriting(const TFileRecord& record) {
-  MakeFoldersFor(record.path);
   SetStatusText(MessageText(35) + FileNamePart(record.path));
   PumpWindowMessages();
 }
@@ -123,9 +131,10 @@ void BeginWriting(const TFileRecord& record) {
 // that could not be replaced (held open, or read-only from an earlier run)
 // still gets the record's attributes and its place in the list: it is the
 // product's file. One that did not fit gets neither. Both are failures.
-bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer) {
-  const TWriteOutcome outcome = WriteItemToFile(record.path, source, record.time, DWORD(record.attributes), buffer,
-                                                JournalOpen(), [&record](DWORD error) { return AskAboutFileInUse(record.path, error); });
+bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer, TNewFile& made) {
+  const TWriteOutcome outcome =
+      WriteItemToFile(record.path, source, record.time, DWORD(record.attributes), buffer, JournalOpen(),
+                      [&record](DWORD error) { return AskAboutFileInUse(record.path, error); }, &made);
   if (outcome.result == TWriteResult::Damaged) return false;
   if (outcome.cancelled) {
     LogLine("installation stopped at a file in use: " + record.path);
@@ -138,9 +147,6 @@ bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer
     JournalCreatedFile(outcome.waiting);
     LogRestartPending("file " + record.path + " is in use: " + outcome.waiting +
                       " replaces it when Windows next starts");
-    // The waiting file takes the record's attributes, not the old one: a
-    // read-only old file would not be replaced at the restart.
-    SetFileAttributesA(outcome.waiting.c_str(), DWORD(record.attributes));
     // Uninstalled before the restart, the waiting file goes too.
     if (record.listed) UninstallFileList().insert(UninstallFileList().end(), {record.path, outcome.waiting});
     return true;
@@ -150,7 +156,7 @@ bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer
              written ? DWORD(ERROR_SUCCESS) : outcome.error);
   if (outcome.result == TWriteResult::WriteFailed) return true;
   if (!written && !ExamineTarget(record.path, false).exists) return true;
-  SetFileAttributesA(record.path.c_str(), DWORD(record.attributes));
+  if (!written) SetFileAttributesA(record.path.c_str(), DWORD(record.attributes));
   if (record.listed) UninstallFileList().push_back(record.path);
   return true;
 }
@@ -161,9 +167,10 @@ bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer
 bool ExtractSolid(TByteSource& reader, TBuffer& buffer) {
   for (uint32_t k = 0; k < SectionCount(kSectionFiles); ++k) {
     const TFileRecord record = ReadFileRecord(k);
-    if (ShouldWrite(record)) {
+    TNewFile made;
+    if (TakeTurn(record, made)) {
       BeginWriting(record);
-      if (!WriteRecord(record, reader, buffer)) return false;
+      if (!WriteRecord(record, reader, buffer, made)) return false;
       StepProgress();
     } else if (!DiscardItem(reader, buffer)) {
       return false;
@@ -174,11 +181,11 @@ bool ExtractSolid(TByteSource& reader, TBuffer& buffer) {
 }
 
 // Decodes one file's block from where it stands and writes the file.
-bool WriteFromBlock(const TFileRecord& record, TStream& blockData, TBuffer& buffer) {
+bool WriteFromBlock(const TFileRecord& record, TStream& blockData, TBuffer& buffer, TNewFile& made) {
   TBufferedReader data(blockData);
   TCompressedBlockReader block(data, &TLZMADecompressor::Create);
   TItemReadAhead reader(block, 1, PumpWindowMessages);
-  return WriteRecord(record, reader, buffer);
+  return WriteRecord(record, reader, buffer, made);
 }
 
 // Per-file mode, one written file. A block that lies whole in the setup
@@ -188,12 +195,12 @@ bool WriteFromBlock(const TFileRecord& record, TStream& blockData, TBuffer& buff
 // and decompressed from there through the same handle; the staging file is
 // gone when this returns.
 TSourceResult WritePerFileRecord(const TFileRecord& record, uint32_t storedSize, TDiskSource& source,
-                                 TFileStream& setupFile, TBuffer& buffer) {
+                                 TFileStream& setupFile, TBuffer& buffer, TNewFile& made) {
   BeginWriting(record);
   int64_t offset = 0;
   if (source.NextInSetup(storedSize, offset)) {
     if (setupFile.Seek(offset, TSeekOrigin::Start) != offset) return TSourceResult::Damaged;
-    if (!WriteFromBlock(record, setupFile, buffer)) return TSourceResult::Damaged;
+    if (!WriteFromBlock(record, setupFile, buffer, made)) return TSourceResult::Damaged;
     return source.Skip(storedSize);
   }
   const std::string folder = TemporaryFolder();
@@ -210,7 +217,7 @@ TSourceResult WritePerFileRecord(const TFileRecord& record, uint32_t storedSize,
                stagingError);
   if (result == TSourceResult::Ok && gathered) {
     staging->Seek(0, TSeekOrigin::Start);
-    if (!WriteFromBlock(record, *staging, buffer)) result = TSourceResult::Damaged;
+    if (!WriteFromBlock(record, *staging, buffer, made)) result = TSourceResult::Damaged;
   }
   staging.reset();
   DeleteFileA(stagingPath.c_str());
@@ -235,8 +242,10 @@ TSourceResult ExtractPerFile(TDiskSource& source, const TSetupArchive& archive, 
   for (uint32_t k = 0; k < SectionCount(kSectionFiles); ++k) {
     const TFileRecord record = ReadFileRecord(k);
     const uint32_t storedSize = uint32_t(archive.storedSizes[k]);
-    const TSourceResult result = ShouldWrite(record) ? WritePerFileRecord(record, storedSize, source, setupFile, buffer)
-                                                     : source.Skip(storedSize);
+    TNewFile made;
+    const TSourceResult result = TakeTurn(record, made)
+                                     ? WritePerFileRecord(record, storedSize, source, setupFile, buffer, made)
+                                     : source.Skip(storedSize);
     if (result != TSourceResult::Ok) return result;
     StepProgress();
     HonourStopRequest();
@@ -292,13 +301,14 @@ TSourceResult ExtractPooled(const std::string& setupPath, const TSetupArchive& a
     TBlockPool::TTaken taken = TBlockPool::TTaken::Large;
     if (blocks[k].wanted && (taken = pool.Take(k, item, PumpWindowMessages)) == TBlockPool::TTaken::Damaged)
       return TSourceResult::Damaged;
-    if (ShouldWrite(records[k])) {
+    TNewFile made;
+    if (TakeTurn(records[k], made)) {
       BeginWriting(records[k]);
       TItemBytes held(item);
       const bool sound = taken == TBlockPool::TTaken::Item
-                             ? WriteRecord(records[k], held, buffer)
+                             ? WriteRecord(records[k], held, buffer, made)
                              : setupFile.Seek(blocks[k].offset, TSeekOrigin::Start) == blocks[k].offset &&
-                                   WriteFromBlock(records[k], setupFile, buffer);
+                                   WriteFromBlock(records[k], setupFile, buffer, made);
       if (!sound) return TSourceResult::Damaged;
     }
     StepProgress();

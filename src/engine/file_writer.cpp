@@ -1,6 +1,7 @@
 #include "engine/file_writer.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/folders.h"
 #include "toolkit/path_parts.h"
@@ -29,11 +30,38 @@ bool WriteAll(HANDLE file, const uint8_t* bytes, int32_t count) {
   return false;
 }
 
-void SetAllTimes(HANDLE file, uint64_t fileTime) {
-  FILETIME time;
-  time.dwLowDateTime = DWORD(fileTime);
-  time.dwHighDateTime = DWORD(fileTime >> 32);
-  SetFileTime(file, &time, &time, &time);
+DWORD SettableOrNormal(DWORD attributes) {
+  attributes &= kSettableAttributes;
+  return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+using TSetFileInformationByHandle = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+// Windows Vista and later set a file's times and attributes through its
+// handle in one call; earlier ones set only the times so.
+TSetFileInformationByHandle SetByHandle() {
+  static const auto function = reinterpret_cast<TSetFileInformationByHandle>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+  return function;
+}
+
+// Through the writing handle: a second open without sharing fails whenever
+// a virus scanner has the new file open. True when the attributes were set
+// too; otherwise they are still to be set by path.
+bool SetTimesAndAttributes(HANDLE file, uint64_t fileTime, DWORD attributes) {
+  LARGE_INTEGER time;
+  time.QuadPart = LONGLONG(fileTime);
+  if (const TSetFileInformationByHandle set = SetByHandle()) {
+    FILE_BASIC_INFO info = {};
+    info.CreationTime = info.LastAccessTime = info.LastWriteTime = time;
+    info.FileAttributes = SettableOrNormal(attributes);
+    if (set(file, FileBasicInfo, &info, sizeof info)) return true;
+  }
+  FILETIME fileTimes;
+  fileTimes.dwLowDateTime = DWORD(fileTime);
+  fileTimes.dwHighDateTime = DWORD(fileTime >> 32);
+  SetFileTime(file, &fileTimes, &fileTimes, &fileTimes);
+  return false;
 }
 
 // Where the bytes go: the target itself when no file is there, else a new
@@ -45,8 +73,14 @@ struct TDestination {
   DWORD error = ERROR_SUCCESS;  // why there is no handle
 };
 
-TDestination OpenDestination(const std::string& target, DWORD attributes) {
+TDestination OpenDestination(const std::string& target, DWORD attributes, TNewFile made) {
   TDestination d;
+  if (!made) made = TNewFile(target);
+  if (made) {
+    d.path = target;
+    d.handle = made.Take();
+    return d;
+  }
   const DWORD existing = GetFileAttributesA(target.c_str());
   d.replacing = existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY);
   if (d.replacing && (existing & FILE_ATTRIBUTE_READONLY)) {
@@ -61,15 +95,15 @@ TDestination OpenDestination(const std::string& target, DWORD attributes) {
       return d;
     }
     d.path = name.data();
-    attributes &= kSettableAttributes;
-    d.handle = TWin32Handle(CreateFileA(d.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+    d.handle = TWin32Handle(
+        CreateFileA(d.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, SettableOrNormal(attributes), nullptr));
     if (!d.handle) {
       d.error = GetLastError();
       DeleteFileA(d.path.c_str());  // GetTempFileNameA made it
     }
     return d;
   }
+  // Nothing could be made where nothing (or a folder) is: this gives the reason.
   d.path = target;
   d.handle = TWin32Handle(
       CreateFileA(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -110,9 +144,34 @@ bool ReplaceAtRestart(const std::string& waiting, const std::string& target) {
 
 }  // namespace
 
+TNewFile::TNewFile(const std::string& path)
+    : path_(path),
+      handle_(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                          nullptr)) {}
+
+TNewFile::~TNewFile() { Drop(); }
+
+void TNewFile::Drop() {
+  if (!handle_) return;
+  handle_.Close();
+  DeleteFileA(path_.c_str());
+}
+
+TNewFile& TNewFile::operator=(TNewFile&& other) noexcept {
+  if (this != &other) {
+    Drop();
+    path_ = std::move(other.path_);
+    handle_ = std::move(other.handle_);
+  }
+  return *this;
+}
+
+TWin32Handle TNewFile::Take() { return std::move(handle_); }
+
 TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint64_t fileTime, DWORD attributes,
-                              std::vector<uint8_t>& buffer, bool keepOld, const TInUseQuestion& inUse) {
-  TDestination destination = OpenDestination(path, attributes);
+                              std::vector<uint8_t>& buffer, bool keepOld, const TInUseQuestion& inUse,
+                              TNewFile* made) {
+  TDestination destination = OpenDestination(path, attributes, made ? std::move(*made) : TNewFile());
   TWriteOutcome outcome;
   int32_t remaining = 0;
   if (!ReadItemLength(source, remaining)) {
@@ -144,11 +203,10 @@ TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint
     outcome.result = sound ? TWriteResult::WriteFailed : TWriteResult::Damaged;
     return outcome;
   }
-  // Through the writing handle: a second open without sharing fails whenever
-  // a virus scanner has the new file open.
-  SetAllTimes(destination.handle.Get(), fileTime);
+  const bool attributesSet = SetTimesAndAttributes(destination.handle.Get(), fileTime, attributes);
   destination.handle.Close();
   if (!destination.replacing) {
+    if (!attributesSet) SetFileAttributesA(path.c_str(), SettableOrNormal(attributes));
     outcome.created = true;
     return outcome;
   }
@@ -170,6 +228,8 @@ TWriteOutcome WriteItemToFile(const std::string& path, TByteSource& source, uint
   if (outcome.error != ERROR_SUCCESS) {  // held open by a running program
     Discard(destination);
     outcome.result = TWriteResult::NotCreated;
+  } else if (!attributesSet) {
+    SetFileAttributesA(path.c_str(), SettableOrNormal(attributes));
   }
   return outcome;
 }
