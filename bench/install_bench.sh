@@ -27,18 +27,25 @@
 #   (default 16), BENCH_OUT (default build/bench), BENCH_NATIVE_BUILD and
 #   BENCH_WIN32_BUILD (default build/native and build/win32), BENCH_NO_BUILD=1
 #   (use the programs already built there), BENCH_COLD_DESKTOP=1 (no desktop
-#   keeper), BENCH_PAYLOAD=small (5,000 files of 4 to 64 KiB, in build/bench-small;
-#   per-file target there: at most 0.80).
+#   keeper), BENCH_PAYLOAD=small (5,000 files of 4 to 64 KiB in folders of 100,
+#   in build/bench-small; per-file target there: at most 0.80) or small-flat
+#   (the same files in two folders, 3,334 and 1,666, in build/bench-small-flat:
+#   under Wine a new name costs a read of its whole folder).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 rounds=${1:-5}
 mib=${BENCH_MIB:-128}
-payload_kind=${BENCH_PAYLOAD:-mixed}  # small: 5,000 files of 4 to 64 KiB in place of BENCH_MIB
+payload_kind=${BENCH_PAYLOAD:-mixed}  # small, small-flat: 5,000 files of 4 to 64 KiB in place of BENCH_MIB
 dictionary_mib=${BENCH_DICTIONARY_MIB:-16}
 absolute() { case $1 in /*) echo "$1" ;; *) echo "$root/$1" ;; esac; }
-if [ "$payload_kind" = small ]; then default_out=build/bench-small; else default_out=build/bench; fi
+case $payload_kind in
+  mixed) default_out=build/bench ;;
+  small | small-flat) default_out=build/bench-$payload_kind ;;
+  *) echo "install_bench: BENCH_PAYLOAD is mixed, small or small-flat" >&2; exit 2 ;;
+esac
+is_small() { [ "$payload_kind" != mixed ]; }
 out=$(absolute "${BENCH_OUT:-$default_out}")
 native=$(absolute "${BENCH_NATIVE_BUILD:-build/native}")
 wine_preset=$(scripts/wine-build)  # win32, or win64 where no 32-bit code runs
@@ -96,7 +103,7 @@ else
   echo "== payload: $mib MiB, dictionary $dictionary_mib MiB (compressing takes a while)"
   rm -rf "$out/payload" "$out/payload.env"
   small_argument=()
-  [ "$payload_kind" = small ] && small_argument=(small)
+  is_small && small_argument=("$payload_kind")
   "$generator" "$setup_stub" "$out" "$mib" "$dictionary_mib" "${small_argument[@]}"
 fi
 # shellcheck disable=SC1091
@@ -292,7 +299,11 @@ f2() { printf '%.2f' "$1"; }
 f3() { printf '%.3f' "$1"; }
 
 echo
-if [ "$payload_kind" = small ]; then size_note="files of 4 to 64 KiB"; else size_note="$PAYLOAD_MIB MiB"; fi
+case $payload_kind in
+  small) size_note="files of 4 to 64 KiB in folders of 100" ;;
+  small-flat) size_note="files of 4 to 64 KiB in two folders" ;;
+  *) size_note="$PAYLOAD_MIB MiB" ;;
+esac
 echo "payload: $PAYLOAD_FILES files, $PAYLOAD_BYTES bytes of file data ($size_note, text, noise and mixed),"
 echo "         solid LZMA lc3 lp0 pb2, dictionary $dictionary_mib MiB; LZMA stream $STREAM_BYTES bytes;"
 echo "         setup $(stat -c %s "$out/bench_setup.exe") bytes"
@@ -308,7 +319,7 @@ ratio_row "median of the per-round ratios" "$median_ratio" \
 seconds_row "setup.exe /S of the per-file setup" "$(min "${per_file_s[@]}")" "($(f2 "$(median "${per_file_s[@]}")"))"
 per_file_median=$(median "${per_file_ratio[@]}")
 per_file_target=0.65
-[ "$payload_kind" = small ] && per_file_target=0.80
+is_small && per_file_target=0.80
 ratio_row "per-file: median of the per-round ratios" "$per_file_median" \
   "(target at most $per_file_target on $(nproc) cores: $(verdict "$per_file_median" "$per_file_target"))"
 per_file_line="per-file: median of the per-round ratios $(f3 "$per_file_median") (setup /S per-file against liblzma's decoder on the solid stream)"

@@ -123,23 +123,41 @@ struct TPayloadFile {
   TBytes bytes;
 };
 
-// Files until `total` bytes are reached (the last one cut to fit), or with
-// small set kSmallFileCount files of 4 to 64 KiB; every third file in a
-// subfolder, so that the setup creates folders as well.
-std::vector<TPayloadFile> MakePayload(size_t total, bool small) {
+// A small payload's files stand in folders of this many, as a product's do.
+constexpr size_t kSmallFilesPerFolder = 100;
+
+enum class TPayloadKind { Mixed, Small, SmallFlat };
+
+// Where a file goes. The mixed payload and the flat small one put every
+// third file in a subfolder, so that the setup creates folders as well; the
+// small one puts its files in folders of kSmallFilesPerFolder. (Under Wine,
+// making a new name in a folder reads the whole folder, so a folder of
+// thousands of files costs time that grows with the square of their number,
+// which NTFS does not; the flat layout shows it.)
+std::string RelativePath(size_t index, TPayloadKind kind) {
+  char name[48];
+  if (kind == TPayloadKind::Small)
+    std::snprintf(name, sizeof name, "part%02zu/f%04zu.dat", index / kSmallFilesPerFolder, index);
+  else
+    std::snprintf(name, sizeof name, "%sf%03zu.dat", index % 3 == 2 ? "data/" : "", index);
+  return name;
+}
+
+// Files until `total` bytes are reached (the last one cut to fit), or for a
+// small payload kSmallFileCount files of 4 to 64 KiB.
+std::vector<TPayloadFile> MakePayload(size_t total, TPayloadKind kind) {
+  const bool small = kind != TPayloadKind::Mixed;
   std::mt19937_64 random(kSeed);
   const std::vector<std::string> words = MakeWordList(random);
   std::vector<TPayloadFile> files;
   size_t sum = 0, text = 0, noise = 0, mixed = 0;
   while (small ? files.size() < kSmallFileCount : sum < total) {
     const size_t size = small ? LogUniformSize(random, 4096, 65536) : std::min(LogUniformSize(random), total - sum);
-    const char* kind = "";
+    const char* content = "";
     TPayloadFile file;
-    char name[32];
-    std::snprintf(name, sizeof name, "f%03zu.dat", files.size());
-    file.relativePath = (files.size() % 3 == 2 ? std::string("data/") : std::string()) + name;
-    file.bytes = MakeFile(size, random, words, kind);
-    (std::strcmp(kind, "text") == 0 ? text : std::strcmp(kind, "noise") == 0 ? noise : mixed) += size;
+    file.relativePath = RelativePath(files.size(), kind);
+    file.bytes = MakeFile(size, random, words, content);
+    (std::strcmp(content, "text") == 0 ? text : std::strcmp(content, "noise") == 0 ? noise : mixed) += size;
     sum += size;
     files.push_back(std::move(file));
   }
@@ -272,18 +290,24 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--restub") == 0) return Restub(argv[2], argv[3]);
   if (argc < 3 || argc > 6) {
     std::fprintf(stderr,
-                 "usage: make_install_payload STUB OUTDIR [MiB, default 128] [dictionary MiB, default 16] [small]\n"
-                 "       (small: %zu files of 4 to 64 KiB in place of MiB)\n",
-                 kSmallFileCount);
+                 "usage: make_install_payload STUB OUTDIR [MiB, default 128] [dictionary MiB, default 16] "
+                 "[small|small-flat]\n"
+                 "       (small: %zu files of 4 to 64 KiB in place of MiB, in folders of %zu; small-flat: the same\n"
+                 "       files, two thirds of them in one folder and the rest in another)\n",
+                 kSmallFileCount, kSmallFilesPerFolder);
     return 2;
   }
-  const bool small = argc == 6 && std::strcmp(argv[5], "small") == 0;
+  const char* kindName = argc == 6 ? argv[5] : "mixed";
+  const TPayloadKind kind = std::strcmp(kindName, "small") == 0        ? TPayloadKind::Small
+                            : std::strcmp(kindName, "small-flat") == 0 ? TPayloadKind::SmallFlat
+                                                                       : TPayloadKind::Mixed;
+  if (kind == TPayloadKind::Mixed) kindName = "mixed";
   const std::string out = argv[2];
   const size_t mebibytes = Argument(argc, argv, 3, 128);
   const size_t dictionaryMiB = Argument(argc, argv, 4, 16);
   if (dictionaryMiB > 32) Fail("the setup reads dictionaries of at most 32 MiB");
 
-  const std::vector<TPayloadFile> files = MakePayload(mebibytes << 20, small);
+  const std::vector<TPayloadFile> files = MakePayload(mebibytes << 20, kind);
 
   TArchiveInput input;
   input.stub = ReadFile(argv[1]);
@@ -323,7 +347,8 @@ int main(int argc, char** argv) {
   MakeFolder(out);
   MakeFolder(out + "/payload");
   WriteFile(out + "/bench_setup_perfile.exe", perFileImage.executable);
-  MakeFolder(out + "/payload/data");
+  for (const TPayloadFile& file : files)
+    MakeFolder(out + "/payload/" + file.relativePath.substr(0, file.relativePath.rfind('/') + 1));
   WriteFile(out + "/bench_setup.exe", image.executable);
   WriteFile(out + "/payload.lzma", stream);
   std::string list;
@@ -346,7 +371,7 @@ int main(int argc, char** argv) {
                 "PAYLOAD_MIB=%zu\nDICTIONARY_MIB=%zu\nPAYLOAD_FILES=%zu\nPAYLOAD_BYTES=%zu\nCONTENT_BYTES=%zu\n"
                 "CONTENT_CRC32=%08X\nSTREAM_BYTES=%zu\nCOMPRESS_SECONDS=%.1f\nPAYLOAD_KIND=%s\n",
                 mebibytes, dictionaryMiB, files.size(), fileBytes, contentBytes, ~contentCrc, stream.size(), seconds,
-                small ? "small" : "mixed");
+                kindName);
   WriteText(out + "/payload.env", env);
   std::printf("wrote %s/bench_setup.exe, bench_setup_perfile.exe, payload.lzma, payload.list, payload.env and %zu "
               "files under payload/\n",

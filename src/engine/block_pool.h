@@ -19,6 +19,7 @@ struct TPooledBlock {
   int64_t offset = 0;        // where the block starts in the setup executable
   bool wanted = true;        // decoded at all (a kept file's block is not)
   uint32_t storedSize = 0;   // its length, header included; 0 when unknown
+  bool gathered = false;     // its bytes come through Supply (from a disk file), not from the setup
 };
 
 // How many workers, and how many bytes of items they may hold that the
@@ -54,25 +55,41 @@ public:
 
   // Block i's item (its 4 length bytes and its bytes, as one decoder gives
   // them), once decoded; idle runs every few milliseconds meanwhile. The
-  // wanted blocks are taken in order, each once.
+  // wanted blocks are taken in order, each once. A gathered block's item
+  // too large to hold comes back as the block itself (Large).
   TTaken Take(size_t i, std::vector<uint8_t>& item, const std::function<void()>& idle);
+  // The bytes of gathered block i. Workers decode the blocks in order: none
+  // passes a gathered block before its bytes are here.
+  void Supply(size_t i, std::vector<uint8_t> block);
 
 private:
   struct TResult {
+    bool supplied = false;
     bool done = false;
     TTaken taken = TTaken::Item;
-    std::vector<uint8_t> item;
+    std::vector<uint8_t> item;  // a gathered block's bytes until it is decoded
   };
   void Work();
-  TTaken Decode(TStream& setup, size_t i, std::vector<uint8_t>& item);
+  size_t RunLength(size_t first) const;
+  bool DecodeRun(TStream& setup, size_t first, size_t count);
+  TTaken DecodeAlone(TStream& setup, size_t i, std::vector<uint8_t>& item);
+  TTaken DecodeGathered(std::vector<uint8_t> block, size_t i, std::vector<uint8_t>& item);
+  TTaken DecodeItem(TStream& data, size_t i, std::vector<uint8_t>& item);
   bool Admit(size_t i, uint64_t bytes);
+  bool Publish(size_t i, TTaken taken, std::vector<uint8_t> item);
 
   std::string setupPath_;
   std::vector<TPooledBlock> blocks_;
   TPoolLimits limits_;
   std::vector<TResult> results_;
   std::mutex mutex_;
-  std::condition_variable changed_;
+  // Each side is woken only when the other has something for it: a wake-up
+  // costs more than a small file's decoding.
+  std::condition_variable ready_;  // the writing waits for results_[writerWaits_]
+  std::condition_variable room_;   // workers wait to hold items (admitting_) or for a gathered block
+  bool awaitingSupply_ = false;
+  size_t writerWaits_;
+  std::vector<size_t> admitting_;
   size_t nextToStart_ = 0;
   size_t nextToTake_ = 0;
   uint64_t held_ = 0;

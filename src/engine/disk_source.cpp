@@ -41,6 +41,8 @@ bool TDiskSource::NextInSetup(uint32_t n, int64_t& offset) const {
   return offset >= 0 && offset + int64_t(n) <= end_;
 }
 
+bool TDiskSource::OnThisDisk(uint32_t n) { return stream_ && Available() >= int64_t(n); }
+
 int64_t TDiskSource::Available() {
   const int64_t position = stream_->Position();
   return position < 0 ? -1 : std::max<int64_t>(end_ - position, 0);

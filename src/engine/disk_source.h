@@ -38,6 +38,8 @@ public:
   // Passes over the next n bytes without reading them.
   TSourceResult Skip(uint32_t n);
   int Disk() const { return disk_; }
+  // Whether the next n bytes lie whole on the disk being read (no prompt).
+  bool OnThisDisk(uint32_t n);
   // Whether the next n bytes lie whole in the setup executable (disk 1);
   // then offset is where they start in it.
   bool NextInSetup(uint32_t n, int64_t& offset) const;

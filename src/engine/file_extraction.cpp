@@ -32,9 +32,9 @@
 #include "toolkit/buffered_reader.h"
 #include "toolkit/folders.h"
 #include "toolkit/file_stream.h"
+#include "toolkit/memory_stream.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/path_parts.h"
-#include "toolkit/run_log.h"
 #include "toolkit/run_log.h"
 #include "toolkit/win32_handle.h"
 
@@ -96,9 +96,13 @@ bool ShouldWrite(const TFileRecord& record) {
 
 // Decided when the record's turn comes: where nothing is, the new file is
 // made at once (`made`); a file that is there is judged by the record's rule.
-// A file is never kept where none was, so its folders are made first.
-bool TakeTurn(const TFileRecord& record, TNewFile& made) {
-  MakeFoldersFor(record.path);
+// A file is never kept where none was, so its folders are made first (once
+// for a run of files in the same folder: lastFolder is the folder of the
+// record before, in the same extraction).
+bool TakeTurn(const TFileRecord& record, TNewFile& made, std::string& lastFolder) {
+  const std::string folder = FolderPart(record.path);
+  if (folder.empty() || folder != lastFolder) MakeFoldersFor(record.path);
+  lastFolder = folder;
   made = TNewFile(record.path);
   return made || ShouldWrite(record);
 }
@@ -123,7 +127,7 @@ TInUseAnswer AskAboutFileInUse(const std::string& path, DWORD error) {
 
 void BeginWriting(const TFileRecord& record) {
   SetStatusText(MessageText(35) + FileNamePart(record.path));
-  PumpWindowMessages();
+  PumpWindowMessagesNowAndThen();
 }
 
 // Writes the record's file from the next item of source; false when the item
@@ -165,10 +169,11 @@ bool WriteRecord(const TFileRecord& record, TByteSource& source, TBuffer& buffer
 // on a thread of its own ahead of the writing. A kept file's item is read
 // past and does not advance the bar.
 bool ExtractSolid(TByteSource& reader, TBuffer& buffer) {
+  std::string lastFolder;
   for (uint32_t k = 0; k < SectionCount(kSectionFiles); ++k) {
     const TFileRecord record = ReadFileRecord(k);
     TNewFile made;
-    if (TakeTurn(record, made)) {
+    if (TakeTurn(record, made, lastFolder)) {
       BeginWriting(record);
       if (!WriteRecord(record, reader, buffer, made)) return false;
       StepProgress();
@@ -234,82 +239,141 @@ bool AskForDisk(int disk) {
   return false;
 }
 
-// Per-file mode with disk files: the blocks one after another, in the order
-// of the disk prompts. Every record advances the bar; a kept file's block is
-// passed over without being read.
-TSourceResult ExtractPerFile(TDiskSource& source, const TSetupArchive& archive, TFileStream& setupFile,
-                             TBuffer& buffer) {
-  for (uint32_t k = 0; k < SectionCount(kSectionFiles); ++k) {
-    const TFileRecord record = ReadFileRecord(k);
-    const uint32_t storedSize = uint32_t(archive.storedSizes[k]);
-    TNewFile made;
-    const TSourceResult result = TakeTurn(record, made)
-                                     ? WritePerFileRecord(record, storedSize, source, setupFile, buffer, made)
-                                     : source.Skip(storedSize);
-    if (result != TSourceResult::Ok) return result;
-    StepProgress();
-    HonourStopRequest();
-  }
-  return TSourceResult::Ok;
-}
-
-// Whether every file's block lies in the setup executable (no disk files).
-bool AllBlocksInSetup(const TSetupArchive& archive) {
-  uint64_t total = 0;
-  for (int64_t size : archive.storedSizes) total += uint64_t(size);
-  return total <= uint64_t(archive.trailer.dataSize);
-}
-
 // The pool's decoders and the decoded files held ahead of the writing, at
 // most: with the rest of the setup (its libraries, buffers and, for a file
 // too large to hold, the writing's own decoder) the installation stays
 // within 64 MiB above an empty program.
 constexpr uint64_t kPoolBudget = uint64_t(54) << 20;
+// Blocks on disk files are gathered by the writing for the pool, ahead of
+// itself by this many bytes at most, and only those up to kGatherLargest:
+// a larger one is read at its turn, through the staging file.
+constexpr uint64_t kGatherAhead = uint64_t(8) << 20;
+constexpr uint32_t kGatherLargest = uint32_t(4) << 20;
 
 // The blocks of the files to write, each wanted at most once a path is
 // known: a path that comes again is decoded in any case and decided on when
-// its turn comes, as the files before it may have changed it.
+// its turn comes, as the files before it may have changed it. A block past
+// the setup executable's share of the data is gathered from the disk files;
+// a kept file's block there, or a large one, is left to its turn.
 std::vector<TPooledBlock> PlanBlocks(const TSetupArchive& archive, const std::vector<TFileRecord>& records) {
   std::vector<TPooledBlock> blocks(records.size());
   std::set<std::string> seen, repeated;
   for (const TFileRecord& record : records)
     if (!seen.insert(UpperAscii(record.path)).second) repeated.insert(UpperAscii(record.path));
-  int64_t offset = int64_t(uint32_t(archive.trailer.dataOffset));
+  const int64_t dataOffset = int64_t(uint32_t(archive.trailer.dataOffset));
+  int64_t offset = dataOffset;
   for (size_t k = 0; k < records.size(); ++k) {
-    blocks[k] = {offset, repeated.count(UpperAscii(records[k].path)) > 0 || ShouldWrite(records[k]),
-                 uint32_t(archive.storedSizes[k])};
-    offset += archive.storedSizes[k];
+    const uint32_t stored = uint32_t(archive.storedSizes[k]);
+    TPooledBlock& block = blocks[k];
+    block = {offset, repeated.count(UpperAscii(records[k].path)) > 0 || ShouldWrite(records[k]), stored};
+    offset += stored;
+    block.gathered = uint64_t(offset - dataOffset) > uint64_t(archive.trailer.dataSize);
+    if (block.gathered && stored > kGatherLargest) block.wanted = false;
   }
   return blocks;
 }
 
-// Per-file mode with every block in the setup executable: a pool of workers
-// decodes the blocks of the files to write ahead of the writing, which takes
-// them in record order. A file too large to be held is decoded as it is
-// written, as is one whose fate changed since the plan.
-TSourceResult ExtractPooled(const std::string& setupPath, const TSetupArchive& archive, TFileStream& setupFile,
-                            TBuffer& buffer) {
+// The dictionary the workers' decoders need: a compressed wanted block in
+// the setup executable says it; with none there but blocks to gather, the
+// largest a setup may use; none for stored blocks only.
+uint32_t PoolDictionary(const std::vector<TPooledBlock>& blocks, TFileStream& setupFile) {
+  bool gathering = false;
+  for (const TPooledBlock& block : blocks) {
+    if (!block.wanted) continue;
+    if (block.gathered) gathering = true;
+    else if (const uint32_t dictionary = BlockDictionarySize(setupFile, block.offset)) return dictionary;
+  }
+  return gathering ? kMaxDictionarySize : 0;
+}
+
+// Moves the disk source over the blocks before the writing's turn k and
+// ahead of it: those in the setup executable are the workers' to read;
+// those on disk files are read into memory for the pool. Ahead of the
+// writing it stops at a block left to its turn, at kGatherAhead bytes, and
+// at the end of the disk being read: the next disk's prompt comes when the
+// writing reaches it, as when every block was read at its turn.
+struct TGathering {
+  TDiskSource& source;
+  TBlockPool& pool;
+  const std::vector<TPooledBlock>& blocks;
+  size_t next = 0;     // the block the source stands at
+  uint64_t ahead = 0;  // gathered bytes the writing has not taken yet
+
+  TSourceResult UpTo(size_t k) {
+    for (; next < blocks.size(); ++next) {
+      const TPooledBlock& block = blocks[next];
+      if (!block.gathered) {
+        if (const TSourceResult result = source.Skip(block.storedSize); result != TSourceResult::Ok) return result;
+        continue;
+      }
+      if (!block.wanted) break;
+      if (next > k && (ahead + block.storedSize > kGatherAhead || !source.OnThisDisk(block.storedSize))) break;
+      TMemoryStream bytes;
+      bool written = false;
+      if (const TSourceResult result = source.Copy(block.storedSize, bytes, written); result != TSourceResult::Ok)
+        return result;
+      if (!written) return TSourceResult::Damaged;
+      pool.Supply(next, std::move(bytes.Bytes()));
+      ahead += block.storedSize;
+    }
+    return TSourceResult::Ok;
+  }
+};
+
+// A file whose block the pool did not decode, or whose item was too large
+// to hold, decoded as it is written: a gathered block from its bytes
+// (`item`), one in the setup executable from there.
+bool WriteUnpooled(const TFileRecord& record, const TPooledBlock& block, std::vector<uint8_t>& item,
+                   TFileStream& setupFile, TBuffer& buffer, TNewFile& made) {
+  if (!block.gathered)
+    return setupFile.Seek(block.offset, TSeekOrigin::Start) == block.offset &&
+           WriteFromBlock(record, setupFile, buffer, made);
+  TMemoryStream data(std::move(item));
+  return WriteFromBlock(record, data, buffer, made);
+}
+
+// Per-file mode: a pool of workers decodes the blocks of the files to write
+// ahead of the writing, which takes them in record order. A block in the
+// setup executable is read by the workers straight from it (its data were
+// checked before the first change); one on a disk file is gathered by the
+// writing through the disk source, in the order of the disk prompts. A
+// file too large to be held is decoded as it is written, as is one whose
+// fate changed since the plan; a block left to its turn is read then.
+// Every record advances the bar.
+TSourceResult ExtractPerFile(const std::string& setupPath, const TSetupArchive& archive, TDiskSource& source,
+                             TFileStream& setupFile, TBuffer& buffer) {
   std::vector<TFileRecord> records;
   for (uint32_t k = 0; k < SectionCount(kSectionFiles); ++k) records.push_back(ReadFileRecord(k));
   const std::vector<TPooledBlock> blocks = PlanBlocks(archive, records);
-  uint32_t dictionary = 0;
-  for (const TPooledBlock& block : blocks)
-    if (block.wanted && (dictionary = BlockDictionarySize(setupFile, block.offset)) != 0) break;
-  TBlockPool pool(setupPath, blocks, PoolLimitsFor(std::thread::hardware_concurrency(), dictionary, kPoolBudget));
+  const bool disks = !blocks.empty() && blocks.back().gathered;
+  TBlockPool pool(setupPath, blocks,
+                  PoolLimitsFor(std::thread::hardware_concurrency(), PoolDictionary(blocks, setupFile),
+                                kPoolBudget - (disks ? kGatherAhead : 0)));
+  TGathering gathering{source, pool, blocks};
+  std::string lastFolder;
   for (size_t k = 0; k < records.size(); ++k) {
-    std::vector<uint8_t> item;
-    TBlockPool::TTaken taken = TBlockPool::TTaken::Large;
-    if (blocks[k].wanted && (taken = pool.Take(k, item, PumpWindowMessages)) == TBlockPool::TTaken::Damaged)
-      return TSourceResult::Damaged;
+    if (const TSourceResult result = gathering.UpTo(k); result != TSourceResult::Ok) return result;
     TNewFile made;
-    if (TakeTurn(records[k], made)) {
-      BeginWriting(records[k]);
-      TItemBytes held(item);
-      const bool sound = taken == TBlockPool::TTaken::Item
-                             ? WriteRecord(records[k], held, buffer, made)
-                             : setupFile.Seek(blocks[k].offset, TSeekOrigin::Start) == blocks[k].offset &&
-                                   WriteFromBlock(records[k], setupFile, buffer, made);
-      if (!sound) return TSourceResult::Damaged;
+    if (gathering.next == k) {  // left to its turn
+      const TSourceResult result =
+          TakeTurn(records[k], made, lastFolder)
+              ? WritePerFileRecord(records[k], blocks[k].storedSize, source, setupFile, buffer, made)
+              : source.Skip(blocks[k].storedSize);
+      if (result != TSourceResult::Ok) return result;
+      ++gathering.next;
+    } else {
+      std::vector<uint8_t> item;
+      TBlockPool::TTaken taken = TBlockPool::TTaken::Large;
+      if (blocks[k].wanted && (taken = pool.Take(k, item, PumpWindowMessages)) == TBlockPool::TTaken::Damaged)
+        return TSourceResult::Damaged;
+      if (blocks[k].wanted && blocks[k].gathered) gathering.ahead -= blocks[k].storedSize;
+      if (TakeTurn(records[k], made, lastFolder)) {
+        BeginWriting(records[k]);
+        TItemBytes held(item);
+        if (!(taken == TBlockPool::TTaken::Item ? WriteRecord(records[k], held, buffer, made)
+                                                : WriteUnpooled(records[k], blocks[k], item, setupFile, buffer, made)))
+          return TSourceResult::Damaged;
+      }
     }
     StepProgress();
     HonourStopRequest();
@@ -323,8 +387,7 @@ void RunPerFile(const std::string& setupPath, const TSetupArchive& archive, TDat
                      [&check](TStream& disk) { return CheckDiskFile(check, disk); });
   auto setupFile = TFileStream::Open(setupPath, TFileStream::Mode::OpenRead);
   if (!source.Open() || !setupFile) CorruptedSetupError();
-  const TSourceResult result = AllBlocksInSetup(archive) ? ExtractPooled(setupPath, archive, *setupFile, buffer)
-                                                         : ExtractPerFile(source, archive, *setupFile, buffer);
+  const TSourceResult result = ExtractPerFile(setupPath, archive, source, *setupFile, buffer);
   switch (result) {
     case TSourceResult::Ok:
       return;

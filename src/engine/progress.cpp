@@ -38,7 +38,7 @@ void SetProgressRange(int32_t maximum) {
 void StepProgress() {
   g_position = std::min(g_position + 1, std::max(g_maximum, 0));
   ShowPosition();
-  PumpWindowMessages();
+  PumpWindowMessagesNowAndThen();
   if (g_maximum < 32) PauseWhereShown(4);
 }
 

@@ -4,6 +4,8 @@
 
 namespace {
 HWND g_dialog = nullptr;
+DWORD g_lastPump = 0;
+constexpr DWORD kPumpInterval = 10;  // milliseconds
 }
 
 void SetKeyboardDialog(HWND dialog) { g_dialog = dialog; }
@@ -15,6 +17,7 @@ void DispatchWindowMessage(MSG& message) {
 }
 
 void PumpWindowMessages() {
+  g_lastPump = GetTickCount();
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
@@ -23,4 +26,8 @@ void PumpWindowMessages() {
     }
     DispatchWindowMessage(message);
   }
+}
+
+void PumpWindowMessagesNowAndThen() {
+  if (GetTickCount() - g_lastPump >= kPumpInterval) PumpWindowMessages();
 }

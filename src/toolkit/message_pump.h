@@ -14,3 +14,6 @@ void DispatchWindowMessage(tagMSG& message);
 // Dispatches every pending message. A WM_QUIT met here is posted again so
 // that the message loop it was meant for still ends.
 void PumpWindowMessages();
+// The same, unless the last time was under 10 ms ago: between small pieces
+// of work, asking the queue each time would cost more than the work.
+void PumpWindowMessagesNowAndThen();

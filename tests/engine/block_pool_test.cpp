@@ -85,6 +85,40 @@ TEST(BlockPool, HandsOverEveryWantedItemInOrderWithinItsLimits) {
   }
 }
 
+// Blocks gathered from disk files are decoded once their bytes are
+// supplied, in order with the others; a gathered item too large to hold
+// comes back as its block, for the writing to decode.
+TEST(BlockPool, GatheredBlocksAreDecodedOnceSuppliedInOrderWithTheOthers) {
+  TPerFileSetup setup("pool-gathered");
+  auto file = TFileStream::Open(setup.path.string(), TFileStream::Mode::OpenRead);
+  ASSERT_TRUE(file);
+  auto blockBytes = [&](size_t i) {
+    std::vector<uint8_t> bytes(setup.blocks[i].storedSize);
+    EXPECT_EQ(file->Seek(setup.blocks[i].offset, TSeekOrigin::Start), setup.blocks[i].offset);
+    EXPECT_TRUE(file->ReadExact(bytes.data(), int32_t(bytes.size())));
+    return bytes;
+  };
+  for (int threads : {1, 3}) {
+    SCOPED_TRACE(threads);
+    std::vector<TPooledBlock> blocks = setup.blocks;
+    for (size_t i = 8; i < blocks.size(); ++i) blocks[i].gathered = true;
+    TBlockPool pool(setup.path.string(), blocks, {threads, 300000, 150000});
+    size_t supplied = 8;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+      for (; supplied < std::min(i + 3, blocks.size()); ++supplied) pool.Supply(supplied, blockBytes(supplied));
+      std::vector<uint8_t> item;
+      const TBlockPool::TTaken taken = pool.Take(i, item, nullptr);
+      if (setup.files[i].size() > 150000) {
+        ASSERT_EQ(taken, TBlockPool::TTaken::Large) << i;
+        EXPECT_TRUE(i < 8 ? item.empty() : item == blockBytes(i)) << i;
+      } else {
+        ASSERT_EQ(taken, TBlockPool::TTaken::Item) << i;
+        EXPECT_TRUE(item == setup.Item(i)) << i;
+      }
+    }
+  }
+}
+
 // Damage in one block is reported at that block; the ones before it are
 // whole. A pool given up early stops without its items being taken.
 TEST(BlockPool, DamageIsReportedWhereItIsAndAnEarlyEndStopsTheWorkers) {
@@ -115,8 +149,9 @@ TEST(BlockPool, ItsLimitsKeepTheDecodersAndTheHeldItemsInTheBudget) {
   for (const TCase& c : cases) {
     const TPoolLimits limits = PoolLimitsFor(c.cores, c.dictionary, 64 * MiB);
     EXPECT_EQ(limits.threads, c.threads) << c.cores << " cores, dictionary " << c.dictionary;
-    if (limits.threads > 1)
+    if (limits.threads > 1) {
       EXPECT_LE(uint64_t(limits.threads) * (c.dictionary + MiB) + limits.heldBytes, 64 * MiB);
+    }
     EXPECT_GE(limits.heldBytes, 8 * MiB);
     EXPECT_EQ(limits.largestItem, limits.heldBytes / 2);
   }

@@ -226,17 +226,30 @@ TEST_F(Extraction, ExistingFilesFollowTheirRuleAndAKeptFilesDataIsStillConsumed)
   }
 }
 
+// The prompt for a missing disk comes when the writing reaches the first
+// block that needs it: every file before it is written, none after it,
+// though the blocks of the disks before are decoded ahead on every core.
 TEST_F(Extraction, AMissingOrUnreadableDiskIsAskedForUntilItCanBeRead) {
   const TProduct product = SmallFiles(12, 50000);
   const std::string folder = SetupFolder("disk-prompt-ok");
-  const std::string setup = WriteImage(folder, ImageOnDisks(product, 3));
+  const TSetupImage image = ImageOnDisks(product, 3);
+  const std::string setup = WriteImage(folder, image);
   const std::string disk3 = DiskName(folder, 3), away = disk3 + ".away";
   ASSERT_TRUE(MoveFileA(disk3.c_str(), away.c_str()));
+  const uint64_t beforeDisk3 = TrailerOf(image.executable).dataSize + image.disks[0].size();
+  size_t wholeBeforeDisk3 = 0;
+  uint64_t end = 0;
+  for (uint64_t stored : StoredSizesOf(image.executable))
+    if ((end += stored) <= beforeDisk3) ++wholeBeforeDisk3;
+  ASSERT_GT(wholeBeforeDisk3, 0u);
+  ASSERT_LT(wholeBeforeDisk3, product.files.size());
 
   auto process = StartSilently(setup);
   ASSERT_TRUE(process);
   HWND box = ui::WaitForDialog(process->Id(), 60000);
   ASSERT_TRUE(box) << "no prompt for disk 3";
+  for (size_t i = 0; i < product.files.size(); ++i)
+    EXPECT_EQ(FileExists(InstalledPath(product.files[i].target, folder)), i < wholeBeforeDisk3) << "file " << i;
   EXPECT_EQ(ui::Text(box), kExtractionCaption);
   EXPECT_EQ(ui::MessageBoxText(box), "M473") << "message 47 followed by the disk number";
   EXPECT_EQ(ui::ClassName(GetWindow(box, GW_OWNER)), "VelmoraSetupWizard");

@@ -143,10 +143,18 @@ inline int DisplayDpiUnderTest() {
 // value unchecked.
 inline void ExpectScaledPlace(const RECT& r, int x, int y, int width, int height, int dpi) {
   auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
-  if (x >= 0) EXPECT_NEAR(r.left, s(x), 1);
-  if (y >= 0) EXPECT_NEAR(r.top, s(y), 1);
-  if (width >= 0) EXPECT_NEAR(r.right - r.left, s(width), 1);
-  if (height >= 0) EXPECT_NEAR(r.bottom - r.top, s(height), 1);
+  if (x >= 0) {
+    EXPECT_NEAR(r.left, s(x), 1);
+  }
+  if (y >= 0) {
+    EXPECT_NEAR(r.top, s(y), 1);
+  }
+  if (width >= 0) {
+    EXPECT_NEAR(r.right - r.left, s(width), 1);
+  }
+  if (height >= 0) {
+    EXPECT_NEAR(r.bottom - r.top, s(height), 1);
+  }
 }
 
 inline void ExpectScaledClient(HWND window, int width, int height, int dpi) {
