@@ -10,7 +10,8 @@
 #include "toolkit/stream.h"
 #include "toolkit/win32_handle.h"
 
-constexpr size_t kCopyBufferSize = 8192;
+// The piece in which decoded bytes go into a file: one write for most small files.
+constexpr size_t kCopyBufferSize = 65536;
 
 enum class TWriteResult {
   Written,      // whole, with its three times set
