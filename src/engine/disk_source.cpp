@@ -35,12 +35,6 @@ TSourceResult TDiskSource::Skip(uint32_t n) {
   return Transfer(n, nullptr, written);
 }
 
-bool TDiskSource::NextInSetup(uint32_t n, int64_t& offset) const {
-  if (disk_ != 1 || !stream_) return false;
-  offset = stream_->Position();
-  return offset >= 0 && offset + int64_t(n) <= end_;
-}
-
 bool TDiskSource::OnThisDisk(uint32_t n) { return stream_ && Available() >= int64_t(n); }
 
 int64_t TDiskSource::Available() {

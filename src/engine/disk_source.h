@@ -40,9 +40,6 @@ public:
   int Disk() const { return disk_; }
   // Whether the next n bytes lie whole on the disk being read (no prompt).
   bool OnThisDisk(uint32_t n);
-  // Whether the next n bytes lie whole in the setup executable (disk 1);
-  // then offset is where they start in it.
-  bool NextInSetup(uint32_t n, int64_t& offset) const;
 
 private:
   TSourceResult Transfer(uint32_t n, TStream* destination, bool& written);

@@ -193,21 +193,13 @@ bool WriteFromBlock(const TFileRecord& record, TStream& blockData, TBuffer& buff
   return WriteRecord(record, reader, buffer, made);
 }
 
-// Per-file mode, one written file. A block that lies whole in the setup
-// executable is decoded straight from it: its data were checked before the
-// first change. Any other block (on a disk file, or spread over two) is
-// gathered into the staging file (created exclusively, shared with nobody)
-// and decompressed from there through the same handle; the staging file is
-// gone when this returns.
+// Per-file mode, one written file whose block on a disk file (or spread
+// over two) was left to its turn: the block is gathered into the staging
+// file (created exclusively, shared with nobody) and decompressed from there
+// through the same handle; the staging file is gone when this returns.
 TSourceResult WritePerFileRecord(const TFileRecord& record, uint32_t storedSize, TDiskSource& source,
-                                 TFileStream& setupFile, TBuffer& buffer, TNewFile& made) {
+                                 TBuffer& buffer, TNewFile& made) {
   BeginWriting(record);
-  int64_t offset = 0;
-  if (source.NextInSetup(storedSize, offset)) {
-    if (setupFile.Seek(offset, TSeekOrigin::Start) != offset) return TSourceResult::Damaged;
-    if (!WriteFromBlock(record, setupFile, buffer, made)) return TSourceResult::Damaged;
-    return source.Skip(storedSize);
-  }
   const std::string folder = TemporaryFolder();
   const std::string stagingPath = folder.empty() ? std::string() : folder + "compfile.tmp";
   DeleteFileA(stagingPath.c_str());
@@ -357,7 +349,7 @@ TSourceResult ExtractPerFile(const std::string& setupPath, const TSetupArchive& 
     if (gathering.next == k) {  // left to its turn
       const TSourceResult result =
           TakeTurn(records[k], made, lastFolder)
-              ? WritePerFileRecord(records[k], blocks[k].storedSize, source, setupFile, buffer, made)
+              ? WritePerFileRecord(records[k], blocks[k].storedSize, source, buffer, made)
               : source.Skip(blocks[k].storedSize);
       if (result != TSourceResult::Ok) return result;
       ++gathering.next;
