@@ -7,22 +7,38 @@
 
 TCompressedBlockReader::TCompressedBlockReader(TStream& source, TDecompressorClass decompressorClass)
     : source_(source) {
+  bool compressed = false;
+  if (!OpenBlock(compressed) || !compressed) return;
+  owned_ = decompressorClass(&TCompressedBlockReader::ReadStoredProc, this);
+  decompressor_ = owned_.get();
+}
+
+TCompressedBlockReader::TCompressedBlockReader(TStream& source, TCustomDecompressor& decompressor)
+    : source_(source) {
+  bool compressed = false;
+  if (!OpenBlock(compressed) || !compressed) return;
+  decompressor.Attach(&TCompressedBlockReader::ReadStoredProc, this);
+  decompressor_ = &decompressor;
+}
+
+bool TCompressedBlockReader::OpenBlock(bool& compressed) {
   damaged_ = true;  // until the header proves sound
   uint8_t header[kBlockHeaderSize];
-  if (!source_.ReadExact(header, 4) || !source_.ReadExact(header + 4, 5)) return;
-  if (Crc32(header + 4, 5) != LoadLE32(header)) return;
+  if (!source_.ReadExact(header, 4) || !source_.ReadExact(header + 4, 5)) return false;
+  if (Crc32(header + 4, 5) != LoadLE32(header)) return false;
   uint32_t stored = LoadLE32(header + 4);
   int64_t position = source_.Position();
   int64_t size = source_.Size();
-  if (position < 0 || size < 0 || uint64_t(position) + stored > uint64_t(size)) return;
-  if (header[8] != 0) decompressor_ = decompressorClass(&TCompressedBlockReader::ReadStoredProc, this);
+  if (position < 0 || size < 0 || uint64_t(position) + stored > uint64_t(size)) return false;
+  compressed = header[8] != 0;
   remaining_ = stored;
   inBlock_ = true;
   damaged_ = false;
+  return true;
 }
 
 TCompressedBlockReader::~TCompressedBlockReader() {
-  decompressor_.reset();
+  owned_.reset();
   if (inBlock_) source_.Seek(int64_t(remaining_), TSeekOrigin::Current);
 }
 

@@ -17,6 +17,8 @@ public:
   // Reads and checks the block header at the source's current position.
   // decompressorClass is used when the block is compressed.
   TCompressedBlockReader(TStream& source, TDecompressorClass decompressorClass);
+  // The same with a decompressor of the caller's, attached for this block.
+  TCompressedBlockReader(TStream& source, TCustomDecompressor& decompressor);
   // Leaves the source on the first byte after the block.
   ~TCompressedBlockReader() override;
   TCompressedBlockReader(const TCompressedBlockReader&) = delete;
@@ -38,7 +40,11 @@ private:
   // chunk); its length, or 0 at the end or on damage.
   int32_t LoadChunk(uint8_t* into);
 
-  std::unique_ptr<TCustomDecompressor> decompressor_;
+  // Reads and checks the header; false when it is unsound.
+  bool OpenBlock(bool& compressed);
+
+  std::unique_ptr<TCustomDecompressor> owned_;
+  TCustomDecompressor* decompressor_ = nullptr;  // owned_, a borrowed one, or none for a stored block
   TStream& source_;
   uint32_t remaining_ = 0;  // stored bytes not yet taken from the source
   bool inBlock_ = false;

@@ -14,6 +14,14 @@ public:
   TCustomDecompressor(const TCustomDecompressor&) = delete;
   TCustomDecompressor& operator=(const TCustomDecompressor&) = delete;
 
+  // Feeds it from read from now on and makes the next Decompress begin a
+  // new stream: one decompressor serves block after block, keeping what it
+  // allocated (an LZMA dictionary of the same size) from one to the next.
+  void Attach(TReadProc read, void* context) {
+    read_ = read;
+    context_ = context;
+    Reset();
+  }
   // Produces up to count bytes of the stream; returns how many.
   virtual int32_t Decompress(void* buffer, int32_t count) = 0;
   // Makes the next Decompress begin a new stream.

@@ -66,6 +66,9 @@ TBlockPool::~TBlockPool() {
 
 void TBlockPool::Work() {
   auto setup = TFileStream::Open(setupPath_, TFileStream::Mode::OpenRead);
+  // One decoder for all the worker's blocks: its dictionary is allocated
+  // once, not once per small file.
+  TLZMADecompressor decoder(nullptr, nullptr);
   for (;;) {
     size_t first, count;
     std::vector<uint8_t> gathered;
@@ -85,15 +88,15 @@ void TBlockPool::Work() {
     }
     if (blocks_[first].gathered) {
       std::vector<uint8_t> item;
-      const TTaken taken = DecodeGathered(std::move(gathered), first, item);
+      const TTaken taken = DecodeGathered(decoder, std::move(gathered), first, item);
       if (!Publish(first, taken, std::move(item))) return;
     } else if (!setup) {
       if (!Publish(first, TTaken::Damaged, {})) return;
     } else if (count > 1) {
-      if (!DecodeRun(*setup, first, count)) return;
+      if (!DecodeRun(decoder, *setup, first, count)) return;
     } else {
       std::vector<uint8_t> item;
-      const TTaken taken = DecodeAlone(*setup, first, item);
+      const TTaken taken = DecodeAlone(decoder, *setup, first, item);
       if (!Publish(first, taken, std::move(item))) return;
     }
   }
@@ -120,7 +123,7 @@ size_t TBlockPool::RunLength(size_t first) const {
 }
 
 // False when the pool is stopping.
-bool TBlockPool::DecodeRun(TStream& setup, size_t first, size_t count) {
+bool TBlockPool::DecodeRun(TCustomDecompressor& decoder, TStream& setup, size_t first, size_t count) {
   const int64_t start = blocks_[first].offset;
   const TPooledBlock& last = blocks_[first + count - 1];
   std::vector<uint8_t> bytes(size_t(last.offset + int64_t(last.storedSize) - start));
@@ -129,33 +132,37 @@ bool TBlockPool::DecodeRun(TStream& setup, size_t first, size_t count) {
   for (size_t i = first; i < first + count; ++i) {
     const int64_t at = blocks_[i].offset - start;
     std::vector<uint8_t> item;
-    const TTaken taken = read && data.Seek(at, TSeekOrigin::Start) == at ? DecodeItem(data, i, item) : TTaken::Damaged;
+    const TTaken taken =
+        read && data.Seek(at, TSeekOrigin::Start) == at ? DecodeItem(decoder, data, i, item) : TTaken::Damaged;
     if (!Publish(i, taken, std::move(item))) return false;
   }
   return true;
 }
 
-TBlockPool::TTaken TBlockPool::DecodeAlone(TStream& setup, size_t i, std::vector<uint8_t>& item) {
+TBlockPool::TTaken TBlockPool::DecodeAlone(TCustomDecompressor& decoder, TStream& setup, size_t i,
+                                            std::vector<uint8_t>& item) {
   if (setup.Seek(blocks_[i].offset, TSeekOrigin::Start) != blocks_[i].offset) return TTaken::Damaged;
   // Read in pieces of about the block's size, up to the size that suits a large one.
   const uint32_t stored = blocks_[i].storedSize;
   TBufferedReader data(setup, stored == 0 ? TBufferedReader::kDefaultPiece
                                           : int32_t(std::clamp<uint32_t>(stored, 4096, TBufferedReader::kDefaultPiece)));
-  return DecodeItem(data, i, item);
+  return DecodeItem(decoder, data, i, item);
 }
 
 // A gathered block from its bytes; one whose item is too large to hold goes
 // back as it is, for the writing to decode.
-TBlockPool::TTaken TBlockPool::DecodeGathered(std::vector<uint8_t> block, size_t i, std::vector<uint8_t>& item) {
+TBlockPool::TTaken TBlockPool::DecodeGathered(TCustomDecompressor& decoder, std::vector<uint8_t> block, size_t i,
+                                               std::vector<uint8_t>& item) {
   TMemoryStream data(std::move(block));
-  const TTaken taken = DecodeItem(data, i, item);
+  const TTaken taken = DecodeItem(decoder, data, i, item);
   if (taken == TTaken::Large) item = std::move(data.Bytes());
   return taken;
 }
 
 // Block i's item from data, which stands at the block's start.
-TBlockPool::TTaken TBlockPool::DecodeItem(TStream& data, size_t i, std::vector<uint8_t>& item) {
-  TCompressedBlockReader block(data, &TLZMADecompressor::Create);
+TBlockPool::TTaken TBlockPool::DecodeItem(TCustomDecompressor& decoder, TStream& data, size_t i,
+                                          std::vector<uint8_t>& item) {
+  TCompressedBlockReader block(data, decoder);
   uint8_t length[4];
   if (!block.Read(length, 4)) return TTaken::Damaged;
   const uint32_t size = LoadLE32(length);

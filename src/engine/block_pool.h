@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "archive/decompressor.h"
 #include "toolkit/stream.h"
 
 struct TPooledBlock {
@@ -71,10 +72,10 @@ private:
   };
   void Work();
   size_t RunLength(size_t first) const;
-  bool DecodeRun(TStream& setup, size_t first, size_t count);
-  TTaken DecodeAlone(TStream& setup, size_t i, std::vector<uint8_t>& item);
-  TTaken DecodeGathered(std::vector<uint8_t> block, size_t i, std::vector<uint8_t>& item);
-  TTaken DecodeItem(TStream& data, size_t i, std::vector<uint8_t>& item);
+  bool DecodeRun(TCustomDecompressor& decoder, TStream& setup, size_t first, size_t count);
+  TTaken DecodeAlone(TCustomDecompressor& decoder, TStream& setup, size_t i, std::vector<uint8_t>& item);
+  TTaken DecodeGathered(TCustomDecompressor& decoder, std::vector<uint8_t> block, size_t i, std::vector<uint8_t>& item);
+  TTaken DecodeItem(TCustomDecompressor& decoder, TStream& data, size_t i, std::vector<uint8_t>& item);
   bool Admit(size_t i, uint64_t bytes);
   bool Publish(size_t i, TTaken taken, std::vector<uint8_t> item);
 

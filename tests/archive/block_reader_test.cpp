@@ -154,3 +154,48 @@ TEST(BlockReader, TruncatedBlockIsReported) {
   TCompressedBlockReader longItem(source, &TLZMADecompressor::Create);
   EXPECT_FALSE(ReadItem(item, longItem));
 }
+
+TEST(BlockReader, OneDecompressorServesBlockAfterBlockWhateverTheOneBeforeLeftItIn) {
+  TBlockOptions small = Lzma(), other = Lzma(false);
+  small.lzma.dictionarySize = 64 << 10;
+  other.lzma.lc = 0, other.lzma.lp = 2, other.lzma.pb = 0;
+  TBytes content;
+  AppendItem(content, MixedBytes(90000, 7));
+  const TBytes stream = EncodeLzmaStream(content, Lzma().lzma);
+  // Sound chunks around a stream that stops halfway: the decoder is left inside it.
+  const TBytes cut = FrameBlock(TBytes(stream.begin(), stream.begin() + stream.size() / 2), true);
+  struct TCase {
+    TBytes block;
+    std::vector<TBytes> items;  // empty: the block is damaged
+  };
+  const std::vector<TCase> cases = {
+      {BlockOfItems({MixedBytes(70000, 1), MixedBytes(10, 2)}, Lzma()), {MixedBytes(70000, 1), MixedBytes(10, 2)}},
+      {cut, {}},
+      {BlockOfItems({MixedBytes(100000, 3)}, small), {MixedBytes(100000, 3)}},
+      {BlockOfItems({MixedBytes(5000, 4)}, Stored()), {MixedBytes(5000, 4)}},
+      {FrameBlock(MixedBytes(3000, 5), true), {}},  // no LZMA stream at all
+      {BlockOfItems({MixedBytes(40000, 6), {}}, other), {MixedBytes(40000, 6), {}}},
+      {BlockOfItems({MixedBytes(70000, 1)}, Lzma()), {MixedBytes(70000, 1)}},
+  };
+  TBytes all;
+  for (const TCase& c : cases) all = Concat({all, c.block});
+  TMemoryStream source(all);
+  TLZMADecompressor decompressor(nullptr, nullptr);
+  int64_t end = 0;
+  for (size_t k = 0; k < cases.size(); ++k) {
+    {
+      TCompressedBlockReader reader(source, decompressor);
+      if (cases[k].items.empty()) {
+        TMemoryStream item;
+        EXPECT_FALSE(ReadItem(item, reader)) << "block " << k;
+      }
+      for (const TBytes& expected : cases[k].items) {
+        TMemoryStream item;
+        ASSERT_TRUE(ReadItem(item, reader)) << "block " << k;
+        EXPECT_EQ(item.Bytes(), expected) << "block " << k;
+      }
+    }
+    end += int64_t(cases[k].block.size());
+    EXPECT_EQ(source.Position(), end) << "block " << k;
+  }
+}
