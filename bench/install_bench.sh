@@ -153,10 +153,10 @@ verify_installed() {
   [ "$(find "$target_unix" -type f | wc -l)" = "$PAYLOAD_FILES" ] || fail "the target folder holds other files"
 }
 
-# A run's output is moved aside, not deleted, until the benchmark ends. This
-# machine's ext4 has no journal, and there a new file skips every inode freed
-# in the last 5 to 10 seconds, reading each one's deletion time: deleting the
-# 5,000 files of one run made the next run pay for it, more in every round.
+# A run's output is moved aside, not deleted, until the benchmark ends. On an
+# ext4 without a journal, as here, a new file skips every inode freed in the
+# last minute or more, reading each one's deletion time: deleting the 5,000
+# files of one run made the next runs pay for it, more in every round.
 set_aside_count=0
 clean_targets() {
   local path

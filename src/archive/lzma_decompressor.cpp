@@ -48,7 +48,14 @@ bool TLZMADecompressor::StartStream() {
   options.pb = properties.pb;
   const lzma_filter filters[] = {{LZMA_FILTER_LZMA1, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
   // Re-initialising the same lzma_stream keeps its dictionary when the size
-  // is unchanged, so a following stream with equal properties reuses it.
+  // is unchanged, so a following stream with equal properties reuses it. A
+  // stream that wrote more than kKeptDictionaryUse into it is let go first:
+  // small files then share one dictionary, and a large file's pages of it
+  // are not held for the files after it.
+  if (stream_.total_out > kKeptDictionaryUse) {
+    lzma_end(&stream_);
+    stream_ = LZMA_STREAM_INIT;
+  }
   if (lzma_raw_decoder(&stream_, filters) != LZMA_OK) return false;
   stream_.avail_in = 0;
   workMemorySize_ = LzmaWorkMemorySize(properties);

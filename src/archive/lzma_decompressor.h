@@ -10,6 +10,8 @@
 
 constexpr uint32_t kMaxDictionarySize = 33554432;  // 32 MiB, included
 constexpr int32_t kLzmaInputSize = 65536;
+// The most a stream may write into its dictionary for the next stream to reuse it.
+constexpr uint64_t kKeptDictionaryUse = 1 << 20;
 
 struct TLzmaProperties {
   uint32_t lc = 0, lp = 0, pb = 0;

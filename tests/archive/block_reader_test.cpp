@@ -171,6 +171,7 @@ TEST(BlockReader, OneDecompressorServesBlockAfterBlockWhateverTheOneBeforeLeftIt
   const std::vector<TCase> cases = {
       {BlockOfItems({MixedBytes(70000, 1), MixedBytes(10, 2)}, Lzma()), {MixedBytes(70000, 1), MixedBytes(10, 2)}},
       {cut, {}},
+      {BlockOfItems({MixedBytes(1200000, 8)}, Lzma()), {MixedBytes(1200000, 8)}},  // more than a kept dictionary
       {BlockOfItems({MixedBytes(100000, 3)}, small), {MixedBytes(100000, 3)}},
       {BlockOfItems({MixedBytes(5000, 4)}, Stored()), {MixedBytes(5000, 4)}},
       {FrameBlock(MixedBytes(3000, 5), true), {}},  // no LZMA stream at all
