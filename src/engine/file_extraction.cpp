@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <set>
 #include <thread>
 #include <vector>
@@ -247,17 +248,43 @@ constexpr uint32_t kGatherLargest = uint32_t(4) << 20;
 // its turn comes, as the files before it may have changed it. A block past
 // the setup executable's share of the data is gathered from the disk files;
 // a kept file's block there, or a large one, is left to its turn.
+// Whether the record's file will be written, as far as the plan can tell.
+// No file can stand in a folder that is not there: each folder is looked at
+// once, and only a file in a folder that is there is looked at itself (under
+// Wine a name that is not found costs a read of its folder).
+class TPlannedWrites {
+public:
+  bool Wanted(const TFileRecord& record) {
+    if (record.rule == kOverwriteExisting) return true;
+    const std::string folder = FolderPart(record.path);
+    if (!folder.empty()) {
+      auto known = folderThere_.find(UpperAscii(folder));
+      if (known == folderThere_.end()) {
+        const DWORD attributes = GetFileAttributesA(folder.c_str());
+        const bool there = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        known = folderThere_.emplace(UpperAscii(folder), there).first;
+      }
+      if (!known->second) return true;
+    }
+    return ShouldWrite(record);
+  }
+
+private:
+  std::map<std::string, bool> folderThere_;
+};
+
 std::vector<TPooledBlock> PlanBlocks(const TSetupArchive& archive, const std::vector<TFileRecord>& records) {
   std::vector<TPooledBlock> blocks(records.size());
   std::set<std::string> seen, repeated;
   for (const TFileRecord& record : records)
     if (!seen.insert(UpperAscii(record.path)).second) repeated.insert(UpperAscii(record.path));
+  TPlannedWrites writes;
   const int64_t dataOffset = int64_t(uint32_t(archive.trailer.dataOffset));
   int64_t offset = dataOffset;
   for (size_t k = 0; k < records.size(); ++k) {
     const uint32_t stored = uint32_t(archive.storedSizes[k]);
     TPooledBlock& block = blocks[k];
-    block = {offset, repeated.count(UpperAscii(records[k].path)) > 0 || ShouldWrite(records[k]), stored};
+    block = {offset, repeated.count(UpperAscii(records[k].path)) > 0 || writes.Wanted(records[k]), stored};
     offset += stored;
     block.gathered = uint64_t(offset - dataOffset) > uint64_t(archive.trailer.dataSize);
     if (block.gathered && stored > kGatherLargest) block.wanted = false;
