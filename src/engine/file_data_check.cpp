@@ -34,7 +34,8 @@ TDataAreaCheck CheckFileDataInSetup(const std::string& setupPath, const TSetupAr
   auto setup = TFileStream::Open(setupPath, TFileStream::Mode::OpenRead);
   const int64_t start = int64_t(archive.trailer.dataOffset);
   const int64_t share = int64_t(archive.trailer.dataSize);
-  if (!setup || setup->Seek(start, TSeekOrigin::Start) != start || !check.FeedFrom(*setup, share, PumpWindowMessagesNowAndThen))
+  if (!setup || setup->Seek(start, TSeekOrigin::Start) != start ||
+      !check.FeedFrom(*setup, share, PumpWindowMessagesNowAndThen))
     CorruptedSetupError();
   // Solid data and per-file data without disk files end in this file.
   const bool continued = !solid && share < TotalOf(archive.storedSizes);
@@ -45,5 +46,6 @@ TDataAreaCheck CheckFileDataInSetup(const std::string& setupPath, const TSetupAr
 
 bool CheckDiskFile(TDataAreaCheck& check, TStream& disk) {
   const int64_t size = disk.Size();
-  return size >= 0 && disk.Seek(0, TSeekOrigin::Start) == 0 && check.FeedFrom(disk, size, PumpWindowMessagesNowAndThen);
+  return size >= 0 && disk.Seek(0, TSeekOrigin::Start) == 0 &&
+         check.FeedFrom(disk, size, PumpWindowMessagesNowAndThen);
 }

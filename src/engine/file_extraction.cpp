@@ -243,11 +243,6 @@ constexpr uint64_t kPoolBudget = uint64_t(54) << 20;
 constexpr uint64_t kGatherAhead = uint64_t(8) << 20;
 constexpr uint32_t kGatherLargest = uint32_t(4) << 20;
 
-// The blocks of the files to write, each wanted at most once a path is
-// known: a path that comes again is decoded in any case and decided on when
-// its turn comes, as the files before it may have changed it. A block past
-// the setup executable's share of the data is gathered from the disk files;
-// a kept file's block there, or a large one, is left to its turn.
 // Whether the record's file will be written, as far as the plan can tell.
 // No file can stand in a folder that is not there: each folder is looked at
 // once, and only a file in a folder that is there is looked at itself (under
@@ -257,22 +252,28 @@ public:
   bool Wanted(const TFileRecord& record) {
     if (record.rule == kOverwriteExisting) return true;
     const std::string folder = FolderPart(record.path);
-    if (!folder.empty()) {
-      auto known = folderThere_.find(UpperAscii(folder));
-      if (known == folderThere_.end()) {
-        const DWORD attributes = GetFileAttributesA(folder.c_str());
-        const bool there = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        known = folderThere_.emplace(UpperAscii(folder), there).first;
-      }
-      if (!known->second) return true;
-    }
+    if (!folder.empty() && !FolderThere(folder)) return true;
     return ShouldWrite(record);
   }
 
 private:
+  bool FolderThere(const std::string& folder) {
+    const auto [known, added] = folderThere_.emplace(UpperAscii(folder), false);
+    if (added) {
+      const DWORD attributes = GetFileAttributesA(folder.c_str());
+      known->second = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    return known->second;
+  }
+
   std::map<std::string, bool> folderThere_;
 };
 
+// The blocks of the files to write, each wanted at most once a path is
+// known: a path that comes again is decoded in any case and decided on when
+// its turn comes, as the files before it may have changed it. A block past
+// the setup executable's share of the data is gathered from the disk files;
+// a kept file's block there, or a large one, is left to its turn.
 std::vector<TPooledBlock> PlanBlocks(const TSetupArchive& archive, const std::vector<TFileRecord>& records) {
   std::vector<TPooledBlock> blocks(records.size());
   std::set<std::string> seen, repeated;
