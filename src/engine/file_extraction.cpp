@@ -259,10 +259,7 @@ public:
 private:
   bool FolderThere(const std::string& folder) {
     const auto [known, added] = folderThere_.emplace(UpperAscii(folder), false);
-    if (added) {
-      const DWORD attributes = GetFileAttributesA(folder.c_str());
-      known->second = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
+    if (added) known->second = IsFolder(folder);
     return known->second;
   }
 

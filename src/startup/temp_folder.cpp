@@ -40,11 +40,6 @@ std::set<int>& WrittenFiles() {
   return numbers;
 }
 
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::string WithoutBackslash(const std::string& folder) { return folder.substr(0, folder.size() - 1); }
 
 }  // namespace

@@ -4,6 +4,11 @@
 
 #include "toolkit/path_parts.h"
 
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 DWORD CreateFolderPath(const std::string& path, std::vector<std::string>* created) {
   auto make = [created](const std::string& folder) {
     const bool made = CreateDirectoryA(folder.c_str(), nullptr) != FALSE;
@@ -16,9 +21,7 @@ DWORD CreateFolderPath(const std::string& path, std::vector<std::string>* create
     if (at > 0) make(path.substr(0, at));
   if (make(path)) return ERROR_SUCCESS;
   const DWORD error = GetLastError();
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? DWORD(ERROR_SUCCESS)
-                                                                                         : error;
+  return IsFolder(path) ? DWORD(ERROR_SUCCESS) : error;
 }
 
 void CreateFoldersFor(const std::string& path, std::vector<std::string>* created) {

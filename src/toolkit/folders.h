@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+// Whether a folder is at the path (a file there is not one).
+bool IsFolder(const std::string& path);
 // Creates the folder and every missing parent. Returns 0 when the folder is
 // there afterwards, else the Windows error that kept it from being made.
 // The folders it made are added to created, outermost first.
